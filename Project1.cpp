@@ -1,0 +1,79 @@
+// The program entry: creates the four windows in order and runs the message loop.
+
+#include "core/TApplication.h"
+#include "core/TForm1Model.h"
+#include "core/TForm2Model.h"
+#include "platform/PlatformFactory.h"
+#include "ui/QtDialogs.h"
+#include "ui/UiEvents.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+#include "ui/Unit4.h"
+#include "ui/Unit5.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr const char* usage = R"(Usage: vespern [ACTION-FILE]
+
+Without an argument Vespern starts hidden in the notification area and keeps running.
+With an argument it runs the action that the argument's file name names and ends:
+  SHUTDOWN.link, REBOOT.link, LOG OFF.link, STANDBY.link, HIBERNATE.link, HANG UP.link,
+  SHOW SCREENSAVER.link, TURN OFF MONITOR.link, SWITCH USER.link
+(the names are compared exactly; any other name runs nothing).
+
+  --help      show this text and end
+  --version   show the version and end
+
+Environment:
+  VESPERN_DRY_RUN=1   print every request to the system on standard error instead of making it
+)";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Taken before Qt removes its own options from the command line.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!arguments.empty() && arguments.front() == "--help") {
+        std::cout << usage;
+        return EXIT_SUCCESS;
+    }
+    if (!arguments.empty() && arguments.front() == "--version") {
+        std::cout << "Vespern " << VESPERN_VERSION << "\n";
+        return EXIT_SUCCESS;
+    }
+
+    QApplication qtApplication(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vespern"));
+    QApplication::setApplicationVersion(QStringLiteral(VESPERN_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto platform = vespern::CreatePowerPlatform({ vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {} });
+    platform->CoInitialize();
+
+    vespern::ui::QtDialogs dialogs;
+    vespern::TApplication application(dialogs);
+    application.Title = "Vespern";
+    QApplication::setApplicationDisplayName(QString::fromStdString(application.Title));
+
+    vespern::TForm2Model form2;
+    vespern::TForm1Model form1(*platform, application, form2, arguments);
+    vespern::ui::UiEvents events(application);
+
+    vespern::ui::TForm1 mainWindow(form1, events);
+    vespern::ui::TForm2 optionsDialog(form2, events, &mainWindow);
+    vespern::ui::TForm4 confirmationDialog(&mainWindow);
+    vespern::ui::TForm5 aboutBox(&mainWindow);
+
+    if (application.ShowMainForm)
+        mainWindow.show();
+    return QApplication::exec();
+}

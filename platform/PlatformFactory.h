@@ -1,0 +1,23 @@
+#pragma once
+
+#include "PowerPlatform.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vespern {
+
+struct PlatformChoice {
+    bool dryRun = false; // VESPERN_DRY_RUN=1
+    // Where the dry run prints its requests; standard error, flushed per line, when empty.
+    std::function<void(const std::string&)> dryRunSink;
+};
+
+// The backend of this system, wrapped in the dry run when asked for.
+std::unique_ptr<PowerPlatform> CreatePowerPlatform(const PlatformChoice& choice);
+
+// True when the environment asks for the dry run (VESPERN_DRY_RUN=1).
+bool DryRunRequested(const char* value);
+
+} // namespace vespern
