@@ -62,6 +62,20 @@ struct TRadioGroup : TControl {
     int ItemIndex = -1;
 };
 
+// A time-of-day picker; the value is a date-time as days since 1899-12-30, the time of day
+// being its fraction. The design-time display format never reaches the native control.
+struct TDateTimePickerEx : TControl {
+    double DateTime = 1.0 / 24.0; // 01:00:00
+    std::string FormatString = "MM/dd/YYYY";
+};
+
+struct TImage : TControl {
+    int Width = 0;
+    int Height = 0;
+    bool Stretch = false;
+    bool Transparent = false;
+};
+
 struct TTimer {
     bool Enabled = false;
     int Interval = 1000;

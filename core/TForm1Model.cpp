@@ -13,10 +13,190 @@ TForm1Model::TForm1Model(
     , actions_(platform, application.dialogs(),
           LocalActionInputs { Forced1.Checked, options.CheckBox3.Checked, options.Edit1.Text, options.empty.Checked })
 {
-    Label3.Caption = "Name";
-    Label3.Hint = "Computer name";
-    Forced1.Caption = "Forced Action";
-    Forced1.AutoCheck = true;
+    initialiseControls();
+}
+
+namespace {
+
+TLabel label(const std::string& caption, const std::string& hint = {})
+{
+    TLabel control;
+    control.Caption = caption;
+    control.Hint = hint;
+    return control;
+}
+
+TPanel panel(int width, int height, bool visible = true)
+{
+    TPanel control;
+    control.Width = width;
+    control.Height = height;
+    control.Visible = visible;
+    return control;
+}
+
+TSpinEdit spin(const std::string& hint, int minValue, int maxValue)
+{
+    TSpinEdit control;
+    control.Hint = hint;
+    control.MinValue = minValue;
+    control.MaxValue = maxValue;
+    control.Text = std::to_string(minValue);
+    return control;
+}
+
+TComboBox list(const std::string& hint, const std::string& text, std::vector<std::string> items)
+{
+    TComboBox control;
+    control.Hint = hint;
+    control.Text = text;
+    control.Items = std::move(items);
+    return control;
+}
+
+TButton button(const std::string& caption, const std::string& hint, bool visible = true)
+{
+    TButton control;
+    control.Caption = caption;
+    control.Hint = hint;
+    control.Visible = visible;
+    return control;
+}
+
+TMenuItem item(const std::string& caption, bool autoCheck = false)
+{
+    TMenuItem control;
+    control.Caption = caption;
+    control.AutoCheck = autoCheck;
+    return control;
+}
+
+TMenuItem separator()
+{
+    TMenuItem control;
+    control.Caption = "-";
+    control.IsSeparator = true;
+    return control;
+}
+
+const std::vector<std::string> eventItems
+    = { "Countdown", "On Time", "On Process Stops", "Low CPU Usage", "Battery Low" };
+
+} // namespace
+
+void TForm1Model::initialiseControls()
+{
+    Panel22 = panel(259, 26);
+    Image1.Width = 260;
+    Image1.Height = 26;
+    Image1.Stretch = true;
+    Image1.Transparent = true;
+    Label39 = label("Help", "Click to show help content");
+    Label40 = label("About", "About Vespern");
+
+    Panel3 = panel(259, 52);
+    RadioGroup1.Caption = "Select Computer";
+    RadioGroup1.Hint = "Select computer";
+    RadioGroup1.Items = { "Local Computer", "Network Computer" };
+    RadioGroup1.ItemIndex = 0;
+
+    Panel9 = panel(259, 205);
+    Panel1 = panel(259, 205);
+    GroupBox7.Caption = "Computer Name";
+    Label3 = label("Name", "Computer name");
+    GroupBox2.Caption = "Event";
+    ComboBox2 = list("Select event menu", "Event Menu", eventItems);
+    Panel4 = panel(217, 30);
+    Timer = spin("Set timer", 1, 10000);
+    Panel10 = panel(217, 30);
+    DateTimePickerEx1.Hint = "Set timer";
+    Panel11 = panel(217, 30);
+    proccesscombo = list("Select process", "Select proccess", {});
+    Panel12 = panel(217, 30);
+    SpinEdit1 = spin("Set CPU usage", 1, 100);
+    Edit2 = spin("Set Idle time", 1, 60);
+    Panel13 = panel(217, 30);
+    SpinEdit2 = spin("Set battery life", 1, 100);
+    Panel21 = panel(217, 30);
+    Label30 = label("Event Setings");
+    GroupBox1.Caption = "Action";
+    std::vector<std::string> actionItems;
+    for (const auto& info : ActionTable)
+        actionItems.emplace_back(info.listCaption);
+    ComboBox1 = list("Select action menu", "Action Menu", actionItems);
+
+    Panel5 = panel(259, 205, false);
+    GroupBox6.Caption = "Client Computer(s) Name";
+    Edit1.Hint = "Client Computer Name";
+    BitBtn5 = button("Browse", "Browse for computer");
+    GroupBox5.Caption = "Event";
+    ComboBox4 = list("Select event menu", "Event Menu", eventItems);
+    Pcountdwn = panel(217, 30);
+    timerx = spin("Set timer", 1, 10000);
+    Pontime = panel(217, 30);
+    DateTimePickerEx2.Hint = "Set time";
+    Pprocess = panel(217, 30);
+    proccesscombox = list("Select process", "Select proccess", {});
+    Pcpuusage = panel(217, 30);
+    SpinEdit5 = spin("CPU Usage", 1, 100);
+    SpinEdit6 = spin("Set Idle time", 1, 60);
+    Pbattlow = panel(217, 30);
+    SpinEdit4 = spin("Set battery life", 1, 100);
+    Panel6 = panel(217, 30);
+    Panel6.Caption = "Event Settings";
+    GroupBox4.Caption = "Action";
+    ComboBox3 = list("Select action menu", "Action Menu", { "Shutdown", "Reboot" });
+
+    Panel7 = panel(259, 73);
+    GroupBox3.Caption = "Action Option";
+    CheckBox1.Caption = "Force Action";
+    CheckBox1.Hint = "Force action for quick action";
+    CheckBox2.Caption = "Show Confirm Before Execute Action";
+    CheckBox2.Hint = "Show confirm";
+
+    Panel2 = panel(259, 39);
+    BitBtn2 = button("Start", "Start action event");
+    BitBtn4 = button("Stop", "Stop activated action", false);
+    BitBtn1 = button("Now", "Execute action now");
+    BitBtn3 = button("Option", "Vespern option");
+
+    for (auto* progress : { &Panelproggressx, &Panelproggress })
+        *progress = panel(259, 40, false);
+    for (auto* display : { &Panelcountdwnx, &Panelontimex, &Panelprocessx, &Panelcpux, &Panelbattlifex, &Panelcountdwn,
+             &Panelontime, &Panelprocess, &Panelcpu, &Panelbattlife })
+        *display = panel(252, 32, false);
+    for (auto* bar : { &Panel15, &Paneltimeleftx, &Panel16, &Paneltimeleft })
+        *bar = panel(240, 7);
+    timeleftx = timeleft = label("Label13");
+    timelefthx = timelefth = label("timelefth");
+    timelefthx.Visible = timelefth.Visible = false;
+    timescedulex = timescedule = label("Label13");
+    timescedulehx = timesceduleh = label("Label13");
+    processnowx = processnow = label("Time (Now) : ");
+    cpuusagex = cpuusage = label("0 %");
+    cputimex = cputime = label("0");
+    cpuusagedtx.Text = cpuusagedt.Text = "0";
+    cpuusagedtx.Visible = cpuusagedt.Visible = false;
+    battlifex = battlife = label("0 %");
+    battlifehx = battlifeh = label("0 %");
+    battlifehx.Visible = battlifeh.Visible = false;
+
+    ExitVespern1 = item("Exit Vespern");
+    Help1 = item("Help");
+    N2 = separator();
+    ShowWindows1 = item("Show Windows");
+    ShowWindows1.RadioItem = true;
+    N1 = separator();
+    Forced1 = item("Forced Action", true);
+    ShowMessage1 = item("Show Confirm before action", true);
+    N3 = separator();
+    for (auto [menuItem, kind] : { std::pair { &Shutdown1, ActionKind::Shutdown }, { &Reboot1, ActionKind::Reboot },
+             { &LogOff1, ActionKind::LogOff }, { &StandBy1, ActionKind::StandBy },
+             { &Hibernate1, ActionKind::Hibernate }, { &HangUp1, ActionKind::HangUp },
+             { &LockSwitchUser1, ActionKind::LockSwitchUser }, { &urnMonitorOff1, ActionKind::TurnOffMonitor },
+             { &ShowScreensaver1, ActionKind::ShowScreensaver } })
+        *menuItem = item(std::string(Info(kind).menuCaption));
+
     TrayIcon1.SetHint("Vespern");
     TrayIcon1.MinimizeToTray = true;
     TrayIcon1.SetIconVisible(true);

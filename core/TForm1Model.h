@@ -12,8 +12,8 @@
 
 namespace vespern {
 
-// The main window: the computer name, the tray icon with its menu, and the start-up and
-// command-line behaviour.
+// The main window: every band, group and control by its name, the tray icon with its menu,
+// and the start-up and command-line behaviour.
 class TForm1Model {
 public:
     // arguments: the command-line arguments after the program name.
@@ -23,9 +23,135 @@ public:
     std::string Caption = "Vespern";
     bool Visible = false;
 
+    // Band 1: banner and links
+    TPanel Panel22;
+    TImage Image1;
+    TLabel Label39;
+    TLabel Label40;
+
+    // Band 2: target selector
+    TPanel Panel3;
+    TRadioGroup RadioGroup1;
+
+    // Band 3: the panel set of the target mode
+    TPanel Panel9;
+    TPanel Panel1; // local set
+    TGroupBox GroupBox7;
     TLabel Label3;
+    TGroupBox GroupBox2;
+    TComboBox ComboBox2;
+    TPanel Panel4;
+    TSpinEdit Timer;
+    TPanel Panel10;
+    TDateTimePickerEx DateTimePickerEx1;
+    TPanel Panel11;
+    TComboBox proccesscombo;
+    TPanel Panel12;
+    TSpinEdit SpinEdit1;
+    TSpinEdit Edit2;
+    TPanel Panel13;
+    TSpinEdit SpinEdit2;
+    TPanel Panel21;
+    TLabel Label30;
+    TGroupBox GroupBox1;
+    TComboBox ComboBox1;
+
+    TPanel Panel5; // network set
+    TGroupBox GroupBox6;
+    TEdit Edit1;
+    TButton BitBtn5;
+    TGroupBox GroupBox5;
+    TComboBox ComboBox4;
+    TPanel Pcountdwn;
+    TSpinEdit timerx;
+    TPanel Pontime;
+    TDateTimePickerEx DateTimePickerEx2;
+    TPanel Pprocess;
+    TComboBox proccesscombox;
+    TPanel Pcpuusage;
+    TSpinEdit SpinEdit5;
+    TSpinEdit SpinEdit6;
+    TPanel Pbattlow;
+    TSpinEdit SpinEdit4;
+    TPanel Panel6;
+    TGroupBox GroupBox4;
+    TComboBox ComboBox3;
+
+    // Band 4: action options
+    TPanel Panel7;
+    TGroupBox GroupBox3;
+    TCheckBox CheckBox1;
+    TCheckBox CheckBox2;
+
+    // Band 5: buttons
+    TPanel Panel2;
+    TButton BitBtn2;
+    TButton BitBtn4;
+    TButton BitBtn1;
+    TButton BitBtn3;
+
+    // Band 6: network progress
+    TPanel Panelproggressx;
+    TPanel Panelcountdwnx;
+    TLabel timeleftx;
+    TLabel timelefthx;
+    TPanel Panel15;
+    TPanel Paneltimeleftx;
+    TPanel Panelontimex;
+    TLabel timescedulex;
+    TLabel timescedulehx;
+    TPanel Panelprocessx;
+    TLabel processnowx;
+    TPanel Panelcpux;
+    TLabel cpuusagex;
+    TLabel cputimex;
+    TEdit cpuusagedtx;
+    TPanel Panelbattlifex;
+    TLabel battlifex;
+    TLabel battlifehx;
+
+    // Band 7: local progress
+    TPanel Panelproggress;
+    TPanel Panelcountdwn;
+    TLabel timeleft;
+    TLabel timelefth;
+    TPanel Panel16;
+    TPanel Paneltimeleft;
+    TPanel Panelontime;
+    TLabel timescedule;
+    TLabel timesceduleh;
+    TPanel Panelprocess;
+    TLabel processnow;
+    TPanel Panelcpu;
+    TLabel cpuusage;
+    TLabel cputime;
+    TEdit cpuusagedt;
+    TPanel Panelbattlife;
+    TLabel battlife;
+    TLabel battlifeh;
+
+    TTimer Timer1;
+    TTimer Timer2;
+
+    // The tray icon and its menu PopupMenu1, top to bottom.
     TTrayIcon TrayIcon1;
+    TMenuItem ExitVespern1;
+    TMenuItem Help1;
+    TMenuItem N2;
+    TMenuItem ShowWindows1;
+    TMenuItem N1;
     TMenuItem Forced1;
+    TMenuItem ShowMessage1;
+    TMenuItem N3;
+    TMenuItem Shutdown1;
+    TMenuItem Reboot1;
+    TMenuItem LogOff1;
+    TMenuItem StandBy1;
+    TMenuItem Hibernate1;
+    TMenuItem HangUp1;
+    TMenuItem LockSwitchUser1;
+    TMenuItem urnMonitorOff1;
+    TMenuItem ShowScreensaver1;
 
     void FormCreate();
     void FormShow();
@@ -45,6 +171,8 @@ public:
     LocalActions& actions() { return actions_; }
 
 private:
+    void initialiseControls();
+
     PowerPlatform& platform_;
     TApplication& application_;
     TForm2Model& options_;
