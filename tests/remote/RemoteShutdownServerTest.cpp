@@ -145,24 +145,32 @@ TEST_F(AgainstSamba, AuthFileGivesTheCredentials)
 struct Failure {
     const char* what;
     const char* machine;
+    const char* user; // nullptr keeps the privileged one
     const char* password; // nullptr keeps the right one
     const char* port; // nullptr keeps the server's
     std::uint32_t error;
     const char* reason;
+    bool decoded = false; // the server read the request before refusing it
 };
 
-TEST_F(AgainstSamba, FailuresAreReportedAndSendNothing)
+TEST_F(AgainstSamba, FailuresAreReported)
 {
     const std::string otherPort = std::to_string(std::stoi(std::getenv("VESPERN_SMB_PORT")) + 1);
+    const char* plainUser = std::getenv("VESPERN_TEST_SMB_PLAIN_USER");
+    const char* plainPassword = std::getenv("VESPERN_TEST_SMB_PLAIN_PASSWORD");
     const Failure cases[] = {
-        { "wrong password", "\\\\127.0.0.1", "wrong", nullptr, 1326, "0xC000006D" },
-        { "nobody listening there", "\\\\127.0.0.2", nullptr, nullptr, 53, "Connection refused" },
-        { "closed port", "\\\\127.0.0.1", nullptr, otherPort.c_str(), 53, "Connection refused" },
-        { "unknown computer", "\\\\nonexistent.invalid", nullptr, nullptr, 53, "cannot be found" },
+        { "wrong password", "\\\\127.0.0.1", nullptr, "wrong", nullptr, 1326, "0xC000006D" },
+        { "account without the right", "\\\\127.0.0.1", plainUser, plainPassword, nullptr, 5, "refused the request",
+            true },
+        { "nobody listening there", "\\\\127.0.0.2", nullptr, nullptr, nullptr, 53, "Connection refused" },
+        { "closed port", "\\\\127.0.0.1", nullptr, nullptr, otherPort.c_str(), 53, "Connection refused" },
+        { "unknown computer", "\\\\nonexistent.invalid", nullptr, nullptr, nullptr, 53, "cannot be found" },
     };
     for (const auto& failure : cases) {
         SCOPED_TRACE(failure.what);
         ScopedEnvironment local;
+        if (failure.user)
+            local.set("USER", failure.user);
         if (failure.password)
             local.set("PASSWD", failure.password);
         if (failure.port)
@@ -172,7 +180,7 @@ TEST_F(AgainstSamba, FailuresAreReportedAndSendNothing)
         EXPECT_EQ(error_, failure.error);
         ASSERT_EQ(lines_.size(), 1u);
         EXPECT_NE(lines_[0].find(failure.reason), std::string::npos) << lines_[0];
-        EXPECT_EQ(decodedRequests().size(), before);
+        EXPECT_EQ(decodedRequests().size(), before + (failure.decoded ? 1 : 0));
     }
 }
 

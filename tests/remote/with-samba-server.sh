@@ -4,8 +4,10 @@
 #
 #   with-samba-server.sh COMMAND [ARG...]
 #
-# The command sees VESPERN_SMB_PORT, VESPERN_TEST_SMB_USER, VESPERN_TEST_SMB_PASSWORD and
-# VESPERN_TEST_SAMBA_LOGS (the directory holding the server's debug logs).
+# The command sees VESPERN_SMB_PORT, VESPERN_TEST_SMB_USER and VESPERN_TEST_SMB_PASSWORD (an
+# account that may shut the server down), VESPERN_TEST_SMB_PLAIN_USER and
+# VESPERN_TEST_SMB_PLAIN_PASSWORD (one that may not), and VESPERN_TEST_SAMBA_LOGS (the
+# directory holding the server's debug logs).
 # Exits 77 (skipped) when the machine cannot host such a server.
 set -u
 
@@ -63,17 +65,26 @@ cat >"$conf" <<CONF
     rpc start on demand helpers = no
     log file = $root/log/log.%m
     log level = 1 rpc_srv:10 rpc_parse:10
-    # The request is only decoded and answered; the script does nothing.
-    shutdown script = /bin/true
+    # The request is only decoded and answered. Samba runs the script as root for an account
+    # holding the shutdown right and as the account otherwise; this one changes nothing and
+    # fails for an account that is not root, which the server reports as access denied.
+    shutdown script = /usr/bin/test -w /
     load printers = no
     printing = bsd
     printcap name = /dev/null
 CONF
 
-if ! printf '%s\n%s\n' "$password" "$password" | smbpasswd -c "$conf" -s -a "$user" >"$root/log/smbpasswd.out" 2>&1; then
-    cat "$root/log/smbpasswd.out" >&2
-    exit 1
-fi
+# root holds every privilege; nobody lacks the one to shut the server down.
+plain_user=nobody
+plain_password='Vespern-test-2'
+add_user() {
+    if ! printf '%s\n%s\n' "$2" "$2" | smbpasswd -c "$conf" -s -a "$1" >>"$root/log/smbpasswd.out" 2>&1; then
+        cat "$root/log/smbpasswd.out" >&2
+        exit 1
+    fi
+}
+add_user "$user" "$password"
+add_user "$plain_user" "$plain_password"
 
 /usr/libexec/samba/samba-dcerpcd --libexec-rpcds -F -s "$conf" </dev/null >"$root/log/dcerpcd.out" 2>&1 &
 /usr/sbin/smbd -F -s "$conf" </dev/null >"$root/log/smbd.out" 2>&1 &
@@ -96,6 +107,7 @@ fi
 
 set +e
 VESPERN_SMB_PORT=$port VESPERN_TEST_SMB_USER=$user VESPERN_TEST_SMB_PASSWORD=$password \
+    VESPERN_TEST_SMB_PLAIN_USER=$plain_user VESPERN_TEST_SMB_PLAIN_PASSWORD=$plain_password \
     VESPERN_TEST_SAMBA_LOGS="$root/log" "$@"
 status=$?
 exit $status
