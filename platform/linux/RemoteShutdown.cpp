@@ -1,6 +1,7 @@
 #include "RemoteShutdown.h"
 
 #include "BoundedProcess.h"
+#include "platform/Win32Constants.h"
 
 #include <cctype>
 #include <cerrno>
@@ -18,14 +19,14 @@ namespace vespern {
 
 namespace {
 
+constexpr std::uint32_t errorAccessDenied = w32::ErrorAccessDenied;
 constexpr std::uint32_t errorBadNetpath = 53;
-constexpr std::uint32_t errorAccessDenied = 5;
 constexpr std::uint32_t errorInvalidParameter = 87;
-constexpr std::uint32_t errorCallNotImplemented = 120;
+constexpr std::uint32_t errorCallNotImplemented = w32::ErrorCallNotImplemented;
 constexpr std::uint32_t errorInvalidName = 123;
 constexpr std::uint32_t errorLogonFailure = 1326;
 constexpr std::uint32_t errorTimeout = 1460;
-constexpr std::uint32_t rpcServerUnavailable = 1722;
+constexpr std::uint32_t rpcServerUnavailable = w32::RpcSServerUnavailable;
 
 // Given the computer, the SMB ports, the credentials file, the message, the time-out and the two
 // flags as arguments, so that no text is ever interpreted on the way. It prints one line that
@@ -342,10 +343,11 @@ std::uint32_t RemoteShutdown::Send(const std::string& machineName, const std::st
 {
     const std::string computer = NetworkComputerName(machineName);
     if (computer.empty())
-        return fail(machineName, errorCallNotImplemented,
+        return fail(computer, errorCallNotImplemented,
             "no computer name given; on Linux this request only goes to another computer, never to this one");
-    if (!validComputerName(computer))
-        return fail(computer, errorInvalidName, "not a valid computer name");
+    const ComputerLookup lookup = LookUpComputer(computer);
+    if (lookup.error != 0)
+        return fail(computer, lookup.error, lookup.reason);
     if (::access(settings_.python.c_str(), X_OK) != 0)
         return fail(computer, errorCallNotImplemented,
             settings_.python.string()
@@ -360,9 +362,6 @@ std::uint32_t RemoteShutdown::Send(const std::string& machineName, const std::st
     if (!smbPorts)
         return error;
 
-    const ComputerLookup lookup = LookUpComputer(computer);
-    if (lookup.error != 0)
-        return fail(computer, lookup.error, lookup.reason);
     if (const auto problem = reachSmb(lookup.addresses, *smbPorts, settings_.connectTime); !problem.empty())
         return fail(computer, errorBadNetpath, problem);
 
