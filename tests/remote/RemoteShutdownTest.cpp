@@ -1,5 +1,5 @@
-// The remote shutdown request's own checks: everything refused here is refused before any
-// connection is attempted, so none of these tests reaches the network.
+// The remote shutdown request's own checks and its handling of the Samba client's outcome.
+// Nothing here goes beyond a loopback socket the test opens itself.
 
 #include "platform/linux/RemoteShutdown.h"
 #include "platform/Win32Constants.h"
@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 namespace vespern::test {
@@ -71,7 +73,7 @@ struct Refusal {
     const char* reason; // part of the one line on standard error
 };
 
-class RemoteShutdownRefusals : public ::testing::Test {
+class RemoteShutdownWithoutServer : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -100,7 +102,7 @@ protected:
     std::vector<std::string> lines_;
 };
 
-TEST_F(RemoteShutdownRefusals, NeverThisComputerNorBadInput)
+TEST_F(RemoteShutdownWithoutServer, NeverThisComputerNorBadInput)
 {
     const Refusal cases[] = {
         { "no name means this computer", "", w32::ErrorCallNotImplemented, "never to this one" },
@@ -116,7 +118,7 @@ TEST_F(RemoteShutdownRefusals, NeverThisComputerNorBadInput)
     }
 }
 
-TEST_F(RemoteShutdownRefusals, MissingClientIsNamed)
+TEST_F(RemoteShutdownWithoutServer, MissingClientIsNamed)
 {
     RemoteShutdownSettings settings;
     settings.python = "/nonexistent/python3";
@@ -125,7 +127,7 @@ TEST_F(RemoteShutdownRefusals, MissingClientIsNamed)
     EXPECT_NE(lines_[0].find("python3-samba"), std::string::npos) << lines_[0];
 }
 
-TEST_F(RemoteShutdownRefusals, AuthFileReadableByOthersIsRefused)
+TEST_F(RemoteShutdownWithoutServer, AuthFileReadableByOthersIsRefused)
 {
     for (const mode_t mode : { 0644, 0640, 0604, 0700 }) {
         SCOPED_TRACE(mode);
@@ -137,7 +139,7 @@ TEST_F(RemoteShutdownRefusals, AuthFileReadableByOthersIsRefused)
     }
 }
 
-TEST_F(RemoteShutdownRefusals, PortMustBeANumber)
+TEST_F(RemoteShutdownWithoutServer, PortMustBeANumber)
 {
     for (const char* port : { "smb", "0", "65536", "-1", "44 5" }) {
         SCOPED_TRACE(port);
@@ -145,6 +147,65 @@ TEST_F(RemoteShutdownRefusals, PortMustBeANumber)
         EXPECT_EQ(send("127.0.0.1"), 87u);
         ASSERT_EQ(lines_.size(), 1u);
         EXPECT_NE(lines_[0].find("VESPERN_SMB_PORT"), std::string::npos) << lines_[0];
+    }
+}
+
+// Stands in for the SMB port: the request checks that the computer takes connections there
+// before it starts the Samba client.
+class LoopbackListener {
+public:
+    LoopbackListener()
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(fd_, 8);
+        socklen_t size = sizeof address;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+    }
+    LoopbackListener(const LoopbackListener&) = delete;
+    LoopbackListener& operator=(const LoopbackListener&) = delete;
+    ~LoopbackListener() { ::close(fd_); }
+    std::string port() const { return std::to_string(port_); }
+
+private:
+    int fd_ = -1;
+    std::uint16_t port_ = 0;
+};
+
+struct HelperBehaviour {
+    const char* what;
+    const char* script; // the body of a stand-in for the Samba client
+    std::uint32_t error;
+    const char* reason;
+};
+
+TEST_F(RemoteShutdownWithoutServer, EveryWayTheClientCanEndIsReported)
+{
+    LoopbackListener listener;
+    environment_.set("VESPERN_SMB_PORT", listener.port());
+    const HelperBehaviour cases[] = {
+        { "bindings missing", "echo \"VESPERN-RESULT missing No module named 'samba'\"; exit 3", 120, "python3-samba" },
+        { "server answers with an error", "echo 'VESPERN-RESULT werror 1115 WERR_SHUTDOWN_IN_PROGRESS'; exit 1", 1115,
+            "WERR_SHUTDOWN_IN_PROGRESS" },
+        { "no answer line", "echo 'Traceback: something broke'; exit 2", 1722, "something broke" },
+        { "ended by a signal", "kill -9 $$", 1722, "signal 9" },
+        { "hangs", "exec sleep 10", 1460, "no answer within" },
+    };
+    for (const auto& behaviour : cases) {
+        SCOPED_TRACE(behaviour.what);
+        const auto helper = home_.path() / "fake-python";
+        std::ofstream(helper) << "#!/bin/sh\n" << behaviour.script << "\n";
+        ::chmod(helper.c_str(), 0755);
+        RemoteShutdownSettings settings;
+        settings.python = helper;
+        settings.runTime = 300ms;
+        EXPECT_EQ(send("127.0.0.1", settings), behaviour.error);
+        ASSERT_EQ(lines_.size(), 1u);
+        EXPECT_NE(lines_[0].find(behaviour.reason), std::string::npos) << lines_[0];
     }
 }
 
