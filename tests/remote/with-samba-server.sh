@@ -28,13 +28,16 @@ if [ "${VESPERN_IN_SAMBA_NAMESPACE:-}" != 1 ]; then
     unshare --mount --net --pid --fork --mount-proc true 2>/dev/null ||
         skip "this machine does not allow new mount, network and process namespaces"
     exec env VESPERN_IN_SAMBA_NAMESPACE=1 timeout --kill-after=5 60 \
-        unshare --mount --net --pid --fork --kill-child --mount-proc "$0" "$@"
+        unshare --mount --net --pid --fork --kill-child=SIGTERM --mount-proc "$0" "$@"
 fi
 
 set -e
 root=$(mktemp -d /tmp/vespern-samba.XXXXXX)
 # The mount namespace is private, but /tmp is shared with the host: clean up on the way out.
 trap 'rm -rf "$root"' EXIT
+# Ended from outside (the time limit): leave through the EXIT trap; as the namespace's first
+# process ends, the kernel ends everything else in it.
+trap 'exit 143' TERM
 mkdir -p "$root"/{private,lock,state,cache,pid,ncalrpc,binddns,log,run}
 mount --make-rprivate /
 mount --bind "$root/log" /var/log/samba
@@ -106,8 +109,8 @@ if ! ready; then
 fi
 
 set +e
+# In the background, so that the TERM trap runs at once rather than after the command.
 VESPERN_SMB_PORT=$port VESPERN_TEST_SMB_USER=$user VESPERN_TEST_SMB_PASSWORD=$password \
     VESPERN_TEST_SMB_PLAIN_USER=$plain_user VESPERN_TEST_SMB_PLAIN_PASSWORD=$plain_password \
-    VESPERN_TEST_SAMBA_LOGS="$root/log" "$@"
-status=$?
-exit $status
+    VESPERN_TEST_SAMBA_LOGS="$root/log" "$@" &
+wait $!
