@@ -8,10 +8,15 @@
 # account that may shut the server down), VESPERN_TEST_SMB_PLAIN_USER and
 # VESPERN_TEST_SMB_PLAIN_PASSWORD (one that may not), and VESPERN_TEST_SAMBA_LOGS (the
 # directory holding the server's debug logs).
-# Exits 77 (skipped) when the machine cannot host such a server.
+# Exits 77 (skipped) when the machine cannot host such a server, or 1 with
+# VESPERN_REQUIRE_SAMBA_TEST=1 (for CI, where a skip would hide a missing package).
 set -u
 
 skip() {
+    if [ "${VESPERN_REQUIRE_SAMBA_TEST:-}" = 1 ]; then
+        echo "FAILED: $* (VESPERN_REQUIRE_SAMBA_TEST=1)" >&2
+        exit 1
+    fi
     echo "SKIPPED: $*" >&2
     exit 77
 }
@@ -40,6 +45,8 @@ trap 'rm -rf "$root"' EXIT
 trap 'exit 143' TERM
 mkdir -p "$root"/{private,lock,state,cache,pid,ncalrpc,binddns,log,run}
 mount --make-rprivate /
+# The package makes both; a machine booted since may have lost the one under /run.
+mkdir -p /var/log/samba /run/samba
 mount --bind "$root/log" /var/log/samba
 mount --bind "$root/run" /run/samba
 ip link set lo up
