@@ -2,6 +2,7 @@
 
 #include "LocaleFormat.h"
 #include "PowerSupply.h"
+#include "RemoteShutdown.h"
 #include "platform/Win32Constants.h"
 
 #include <cctype>
@@ -54,6 +55,16 @@ ModuleHandle findModule(const std::string& name)
 }
 
 constexpr Handle tokenHandleValue = 0x1000;
+
+// The names the program looks up, with the identifiers Windows gives them.
+std::optional<Luid> knownPrivilege(const std::string& name)
+{
+    if (name == "SeShutdownPrivilege")
+        return Luid { 19, 0 };
+    if (name == "SeRemoteShutdownPrivilege")
+        return Luid { 24, 0 };
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -230,13 +241,24 @@ bool LinuxPlatform::OpenProcessToken(std::uint32_t, Handle& tokenHandle)
     return true;
 }
 
-bool LinuxPlatform::LookupPrivilegeValueA(const std::optional<std::string>& systemName, const std::string&, Luid& luid)
+// On another computer the lookup stands for "that computer can be found on the network".
+bool LinuxPlatform::LookupPrivilegeValueA(
+    const std::optional<std::string>& systemName, const std::string& name, Luid& luid)
 {
     if (systemName && !systemName->empty()) {
-        unavailable("LookupPrivilegeValueA on another computer");
+        const ComputerLookup lookup = LookUpComputer(NetworkComputerName(*systemName));
+        if (lookup.error != 0) {
+            lastError_ = w32::RpcSServerUnavailable;
+            errors_("vespern: " + lookup.reason);
+            return false;
+        }
+    }
+    const auto privilege = knownPrivilege(name);
+    if (!privilege) {
+        lastError_ = w32::ErrorNoSuchPrivilege;
         return false;
     }
-    luid = Luid { 19, 0 }; // the value Windows gives SeShutdownPrivilege
+    luid = *privilege;
     return true;
 }
 
@@ -280,11 +302,12 @@ std::intptr_t LinuxPlatform::DefWindowProcA(Window, std::uint32_t msg, std::uint
     return 0;
 }
 
-bool LinuxPlatform::InitiateSystemShutdownA(
-    const std::string&, const std::string&, std::uint32_t, std::int32_t, std::int32_t)
+bool LinuxPlatform::InitiateSystemShutdownA(const std::string& machineName, const std::string& message,
+    std::uint32_t timeout, std::int32_t forceAppsClosed, std::int32_t rebootAfterShutdown)
 {
-    unavailable("InitiateSystemShutdownA");
-    return false;
+    lastError_
+        = RemoteShutdown(errors_).Send(machineName, message, timeout, forceAppsClosed != 0, rebootAfterShutdown != 0);
+    return lastError_ == w32::ErrorSuccess;
 }
 
 bool LinuxPlatform::InternetGetConnectedState(std::uint32_t& flags, std::uint32_t)
