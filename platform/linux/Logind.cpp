@@ -168,7 +168,7 @@ Outcome Logind::Request(PowerRequest request, bool force)
     constexpr int interactive = 0; // never wait for an authentication dialog
 
     if (!force) {
-        // Checked here because logind before 256 lets privileged callers through block inhibitors.
+        // Checked here because older logind lets privileged callers through block inhibitors.
         std::optional<Blocker> blocker;
         if (auto checked = findBlocker(bus, names, blocker); !checked.ok())
             return checked;
@@ -180,7 +180,7 @@ Outcome Logind::Request(PowerRequest request, bool force)
     }
 
     auto reply = bus.Call(manager, names.withFlags, "t", skipInhibitors);
-    // logind before 248 has no *WithFlags calls, and before 256 rejects this flag: the plain call is
+    // logind before 248 has no *WithFlags calls, and older ones reject this flag: the plain call is
     // the most those offer.
     if (reply.failure() == sdbus::Failure::UnknownMember || reply.hasErrorName(SD_BUS_ERROR_INVALID_ARGS))
         reply = bus.Call(manager, names.method, "b", interactive);

@@ -65,7 +65,8 @@ class PrivateBuses(unittest.TestCase):
         wanted = 'unix:path=' + os.path.join(self.dir, name)
         with open(config, 'w', encoding='utf-8') as file:
             file.write(BUS_CONFIG.format(address=wanted))
-        out = subprocess.run(['dbus-daemon', '--config-file=' + config, '--address=' + wanted, '--fork', '--print-address=1', '--print-pid=1'],
+        out = subprocess.run(['dbus-daemon', '--config-file=' + config, '--address=' + wanted, '--fork',
+                              '--print-address=1', '--print-pid=1'],
                              env=self.env, capture_output=True, text=True, timeout=10, check=True).stdout.split()
         address, pid = out[0], int(out[1])
         self.addCleanup(os.kill, pid, signal.SIGTERM)
