@@ -160,6 +160,11 @@ class LogindTest(PrivateBuses):
                 expected = [method] if 'WithFlags' in method else ['ListInhibitors', method]
                 self.assertEqual([call[1] for call in logind.GetCalls()], expected)
                 self.assertEqual(self.manager_calls(method), [args])
+        logind.ClearCalls()
+        result, _, error, errors, _ = self.probe('exit', 3)  # restart and shut down at once
+        self.assertEqual((result, error), (0, 87))
+        self.assert_one_line(errors, 'nothing was done')
+        self.assertEqual(logind.GetCalls(), [])
 
     def test_forced_requests_fall_back_to_the_plain_call_on_older_logind(self):
         logind = self.start_logind()  # before 248: no *WithFlags calls at all
