@@ -71,6 +71,10 @@ std::optional<Luid> knownPrivilege(const std::string& name)
 LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors)
     : paths_(std::move(paths))
     , errors_(std::move(errors))
+    , logind_(paths_.busTimeout)
+    , networkManager_(paths_.busTimeout)
+    , screenSaver_(paths_.busTimeout)
+    , displayPower_(paths_.busTimeout)
 {
     if (!errors_)
         errors_ = [](const std::string& line) { std::cerr << line << std::endl; };
@@ -80,6 +84,15 @@ void LinuxPlatform::unavailable(const char* operation)
 {
     lastError_ = w32::ErrorCallNotImplemented;
     errors_(std::string("vespern: ") + operation + " is not available on Linux yet; nothing was done");
+}
+
+bool LinuxPlatform::report(const Outcome& outcome)
+{
+    if (outcome.ok())
+        return true;
+    lastError_ = outcome.errorCode;
+    errors_(outcome.message);
+    return false;
 }
 
 bool LinuxPlatform::GetVersionExA(OsVersionInfo& info)
@@ -270,35 +283,48 @@ bool LinuxPlatform::AdjustTokenPrivileges(
     return true;
 }
 
-bool LinuxPlatform::ExitWindowsEx(std::uint32_t, std::uint32_t)
+bool LinuxPlatform::ExitWindowsEx(std::uint32_t uFlags, std::uint32_t)
 {
-    unavailable("ExitWindowsEx");
-    return false;
+    // EWX_FORCEIFHUNG and the other modifiers change nothing here; only EWX_FORCE skips inhibitors.
+    const bool force = (uFlags & w32::EwxForce) != 0;
+    switch (uFlags & (w32::EwxShutdown | w32::EwxReboot | w32::EwxPoweroff)) {
+    case w32::EwxLogoff:
+        return report(logind_.TerminateOwnSession());
+    case w32::EwxShutdown:
+    case w32::EwxPoweroff:
+    case w32::EwxShutdown | w32::EwxPoweroff:
+        return report(logind_.Request(PowerRequest::PowerOff, force));
+    case w32::EwxReboot:
+        return report(logind_.Request(PowerRequest::Reboot, force));
+    default:
+        return report(Outcome::Failure(syserr::InvalidParameter,
+            "vespern: ExitWindowsEx flags " + std::to_string(uFlags) + " ask for both a restart and a shutdown; "
+                + "nothing was done"));
+    }
 }
 
-bool LinuxPlatform::SetSystemPowerState(bool, bool)
+bool LinuxPlatform::SetSystemPowerState(bool fSuspend, bool fForce)
 {
-    unavailable("SetSystemPowerState");
-    return false;
+    return report(logind_.Request(fSuspend ? PowerRequest::Suspend : PowerRequest::Hibernate, fForce));
 }
 
 bool LinuxPlatform::LockWorkStation()
 {
-    unavailable("LockWorkStation");
-    return false;
+    return report(logind_.LockOwnSession());
 }
 
-std::intptr_t LinuxPlatform::SendMessageA(Window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t)
+std::intptr_t LinuxPlatform::SendMessageA(Window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam)
 {
-    if (msg == w32::WmSysCommand && wParam == w32::ScMonitorPower)
-        unavailable("SendMessageA SC_MONITORPOWER");
+    // Only "off" is carried out: the display comes back on by itself at the next input.
+    if (msg == w32::WmSysCommand && wParam == w32::ScMonitorPower && lParam == w32::MonitorPowerOff)
+        report(displayPower_.TurnOff());
     return 0;
 }
 
 std::intptr_t LinuxPlatform::DefWindowProcA(Window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t)
 {
     if (msg == w32::WmSysCommand && wParam == w32::ScScreenSave)
-        unavailable("DefWindowProcA SC_SCREENSAVE");
+        report(screenSaver_.Activate());
     return 0;
 }
 
@@ -312,15 +338,15 @@ bool LinuxPlatform::InitiateSystemShutdownA(const std::string& machineName, cons
 
 bool LinuxPlatform::InternetGetConnectedState(std::uint32_t& flags, std::uint32_t)
 {
-    unavailable("InternetGetConnectedState");
-    flags = 0;
-    return false;
+    ConnectedState state;
+    const bool answered = report(networkManager_.QueryConnectedState(state));
+    flags = state.flags;
+    return answered && state.connected;
 }
 
 bool LinuxPlatform::InternetAutodialHangup(std::uint32_t)
 {
-    unavailable("InternetAutodialHangup");
-    return false;
+    return report(networkManager_.HangUpDialUp());
 }
 
 std::intptr_t LinuxPlatform::ShellExecuteA(Window, const std::optional<std::string>&, const std::string&,

@@ -3,8 +3,14 @@
 // The real backend on Linux. Each group of operations maps to the service the desktop offers
 // for it; an operation without a mapping says so on standard error and reports failure.
 
+#include "DisplayPower.h"
+#include "Logind.h"
+#include "NetworkManager.h"
+#include "Outcome.h"
+#include "ScreenSaver.h"
 #include "platform/PowerPlatform.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -14,6 +20,8 @@ namespace vespern {
 struct LinuxPaths {
     std::filesystem::path sysRoot = "/sys"; // power supplies
     std::filesystem::path procRoot = "/proc";
+    // How long a desktop service (logind, NetworkManager, the screensaver) may take to answer.
+    std::chrono::milliseconds busTimeout { 5000 };
 };
 
 class LinuxPlatform final : public PowerPlatform {
@@ -101,10 +109,16 @@ public:
 private:
     // Reports an operation that this backend cannot carry out yet and records the error code.
     void unavailable(const char* operation);
+    // Records a failed request's error code and reports its line; true when it succeeded.
+    bool report(const Outcome& outcome);
 
     LinuxPaths paths_;
     ErrorSink errors_;
     std::uint32_t lastError_ = 0;
+    Logind logind_;
+    NetworkManager networkManager_;
+    ScreenSaver screenSaver_;
+    DisplayPower displayPower_;
 };
 
 } // namespace vespern

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace vespern {
+
+// System error codes the desktop services' answers are reported as.
+namespace syserr {
+inline constexpr std::uint32_t AccessDenied = 5; // ERROR_ACCESS_DENIED
+inline constexpr std::uint32_t NotSupported = 50; // ERROR_NOT_SUPPORTED
+inline constexpr std::uint32_t InvalidParameter = 87; // ERROR_INVALID_PARAMETER
+inline constexpr std::uint32_t NotFound = 1168; // ERROR_NOT_FOUND
+inline constexpr std::uint32_t Timeout = 1460; // ERROR_TIMEOUT
+inline constexpr std::uint32_t ServerUnavailable = 1722; // RPC_S_SERVER_UNAVAILABLE
+inline constexpr std::uint32_t GenFailure = 31; // ERROR_GEN_FAILURE
+} // namespace syserr
+
+// How one request to a desktop service ended: success, or an error code with the one line
+// that tells the user what went wrong.
+struct Outcome {
+    std::uint32_t errorCode = 0;
+    std::string message;
+
+    bool ok() const { return errorCode == 0; }
+    static Outcome Success() { return {}; }
+    static Outcome Failure(std::uint32_t code, std::string line) { return { code, std::move(line) }; }
+};
+
+} // namespace vespern
