@@ -1,0 +1,98 @@
+#include "ProcessList.h"
+
+#include "platform/Win32Constants.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+namespace vespern {
+
+namespace {
+
+// Closes the snapshot however the walk ends.
+class Snapshot {
+public:
+    explicit Snapshot(PowerPlatform& platform)
+        : platform_(platform)
+        , handle_(platform.CreateToolhelp32Snapshot(w32::Th32csSnapProcess, 0))
+    {
+    }
+    ~Snapshot()
+    {
+        if (valid())
+            platform_.CloseHandle(handle_);
+    }
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+
+    bool valid() const { return handle_ != InvalidHandleValue && handle_ != 0; }
+    Handle handle() const { return handle_; }
+
+private:
+    PowerPlatform& platform_;
+    Handle handle_;
+};
+
+std::string entryName(const std::array<std::uint8_t, w32::ProcessEntry32Size>& entry)
+{
+    const auto first = entry.begin() + w32::ProcessEntry32NameOffset;
+    const auto limit = first + w32::MaxPath;
+    const auto end = std::find(first, limit, std::uint8_t { 0 });
+    return std::string(first, end);
+}
+
+} // namespace
+
+ProcessList::ProcessList(PowerPlatform& platform)
+    : platform_(platform)
+{
+}
+
+void ProcessList::ListProcessNames(TComboBox& list)
+{
+    walk([&list](const std::string& name) {
+        list.Items.push_back(name);
+        return true;
+    });
+}
+
+bool ProcessList::IsProcessRunning(const std::string& name)
+{
+    bool found = false;
+    walk([&](const std::string& entry) {
+        found = entry == name;
+        return !found;
+    });
+    return found;
+}
+
+bool ProcessList::toolhelpAvailable()
+{
+    if (!toolhelp_) {
+        const ModuleHandle kernel32 = platform_.GetModuleHandleA("kernel32.dll");
+        toolhelp_ = kernel32 != 0 && platform_.GetProcAddress(kernel32, "CreateToolhelp32Snapshot") != 0
+            && platform_.GetProcAddress(kernel32, "Process32First") != 0
+            && platform_.GetProcAddress(kernel32, "Process32Next") != 0;
+    }
+    return *toolhelp_;
+}
+
+void ProcessList::walk(const std::function<bool(const std::string&)>& onName)
+{
+    if (!toolhelpAvailable())
+        return;
+    const Snapshot snapshot(platform_);
+    if (!snapshot.valid())
+        return;
+    std::array<std::uint8_t, w32::ProcessEntry32Size> entry {};
+    const std::uint32_t size = w32::ProcessEntry32Size;
+    for (unsigned byte = 0; byte < 4; ++byte)
+        entry[byte] = static_cast<std::uint8_t>(size >> (8 * byte));
+    for (bool more = platform_.Process32First(snapshot.handle(), entry); more;
+         more = platform_.Process32Next(snapshot.handle(), entry))
+        if (!onName(entryName(entry)))
+            return;
+}
+
+} // namespace vespern
