@@ -34,12 +34,11 @@ private:
     Handle handle_;
 };
 
-std::string entryName(const std::array<std::uint8_t, w32::ProcessEntry32Size>& entry)
+std::string_view entryName(const std::array<std::uint8_t, w32::ProcessEntry32Size>& entry)
 {
-    const auto first = entry.begin() + w32::ProcessEntry32NameOffset;
-    const auto limit = first + w32::MaxPath;
-    const auto end = std::find(first, limit, std::uint8_t { 0 });
-    return std::string(first, end);
+    const auto* first = reinterpret_cast<const char*>(entry.data() + w32::ProcessEntry32NameOffset);
+    const auto* end = std::find(first, first + w32::MaxPath, '\0');
+    return std::string_view(first, static_cast<std::size_t>(end - first));
 }
 
 } // namespace
@@ -51,8 +50,8 @@ ProcessList::ProcessList(PowerPlatform& platform)
 
 void ProcessList::ListProcessNames(TComboBox& list)
 {
-    walk([&list](const std::string& name) {
-        list.Items.push_back(name);
+    walk([&list](std::string_view name) {
+        list.Items.emplace_back(name);
         return true;
     });
 }
@@ -60,7 +59,7 @@ void ProcessList::ListProcessNames(TComboBox& list)
 bool ProcessList::IsProcessRunning(const std::string& name)
 {
     bool found = false;
-    walk([&](const std::string& entry) {
+    walk([&](std::string_view entry) {
         found = entry == name;
         return !found;
     });
@@ -78,7 +77,7 @@ bool ProcessList::toolhelpAvailable()
     return *toolhelp_;
 }
 
-void ProcessList::walk(const std::function<bool(const std::string&)>& onName)
+template <typename OnName> void ProcessList::walk(OnName onName)
 {
     if (!toolhelpAvailable())
         return;

@@ -3,9 +3,9 @@
 #include "Controls.h"
 #include "platform/PowerPlatform.h"
 
-#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vespern {
 
@@ -22,7 +22,7 @@ public:
 private:
     bool toolhelpAvailable();
     // Calls onName for each entry's file name until it returns false; no entry when the snapshot fails.
-    void walk(const std::function<bool(const std::string&)>& onName);
+    template <typename OnName> void walk(OnName onName);
 
     PowerPlatform& platform_;
     std::optional<bool> toolhelp_;
