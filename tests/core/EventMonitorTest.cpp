@@ -61,6 +61,28 @@ TEST(Countdown, ASecondStartBeginsAgainFromTheMinutesFieldWithAFullBar)
     program.form1.BitBtn2Click();
     EXPECT_EQ(program.form1.timelefth.Caption, "2");
     EXPECT_EQ(program.form1.Paneltimeleft.Width, 240);
+    program.ticks(70);
+    program.form1.BitBtn2Click(); // Start while armed arms afresh
+    EXPECT_EQ(program.form1.timelefth.Caption, "2");
+    EXPECT_EQ(program.form1.Paneltimeleft.Width, 240);
+    EXPECT_TRUE(program.armed());
+}
+
+TEST(Countdown, ANetworkCountdownFiresOnTheSameTick)
+{
+    MonitorProgram program;
+    program.useNetwork();
+    program.form1.timerx.Text = "2";
+    program.arm(EventKind::Countdown, 1);
+    program.ticks(119);
+    EXPECT_EQ(program.form1.timeleftx.Caption, "1 Minutes Remaining.");
+    EXPECT_EQ(program.form1.Paneltimeleftx.Width, 4);
+    EXPECT_TRUE(program.actions().empty());
+    program.tick();
+    EXPECT_EQ(program.form1.timeleftx.Caption, "0 Minutes Remaining.");
+    EXPECT_EQ(program.recorder.callsTo({ "InitiateSystemShutdownA" }).size(), 1u);
+    EXPECT_FALSE(program.form1.Timer2.Enabled);
+    EXPECT_FALSE(program.form1.Panelcountdwnx.Visible);
 }
 
 // ---- On Time ---------------------------------------------------------------------------------
