@@ -22,6 +22,8 @@ public:
 
     // Connects itself to the main window, which shows it when a confirmed event fires.
     explicit TForm4Model(TForm1Model& form1);
+    TForm4Model(const TForm4Model&) = delete;
+    TForm4Model& operator=(const TForm4Model&) = delete;
 
     std::string Caption = "Message";
     int ClientWidth = 285;
