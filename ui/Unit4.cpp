@@ -59,6 +59,8 @@ void TForm4::buildControls()
     memo1_->setObjectName(QStringLiteral("Memo1"));
     memo1_->setAccessibleName(QStringLiteral("Question"));
     memo1_->setGeometry(6, 6, 273, 129);
+    memo1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* strip = new QWidget(this);
     strip->setGeometry(0, 141, model_.ClientWidth, 17);
