@@ -462,43 +462,21 @@ TEST(StateTable, AFailedRemoteActionIsReportedOnceAndTheEventStaysArmed)
     EXPECT_EQ(program.dialogs.shown.size(), 2u);
 }
 
-// Ticks and the dialog's ticks that arrive while a firing's message box is open do nothing.
-class TickingDialogs final : public Dialogs {
-public:
-    std::function<void()> whileOpen;
-    std::vector<std::string> shown;
-    void MessageBox(const std::string&, const std::string& text, MessageIcon) override
-    {
-        shown.push_back(text);
-        if (whileOpen) {
-            auto nested = std::move(whileOpen);
-            nested();
-        }
-    }
-};
-
 TEST(StateTable, TicksDuringAnOpenErrorBoxDoNotFireAgain)
 {
-    RecordingPlatform recorder;
-    TickingDialogs dialogs;
-    TApplication application(dialogs);
-    TForm2Model form2;
-    TForm1Model form1(recorder.platform(), application, form2, {});
-    TForm4Model form4(form1);
-    recorder.script().initiateShutdownFails = true;
-    form1.RadioGroup1.ItemIndex = 1;
-    form1.ComboBox4.ItemIndex = static_cast<int>(EventKind::BatteryLow);
-    form1.ComboBox3.ItemIndex = 0;
-    form1.SpinEdit4.Text = "100";
-    form1.BitBtn2Click();
-    dialogs.whileOpen = [&] {
+    MonitorProgram program;
+    program.useNetwork();
+    program.script().initiateShutdownFails = true;
+    program.form1.SpinEdit4.Text = "100";
+    program.arm(EventKind::BatteryLow);
+    program.dialogs.whileOpen = [&] {
         for (int i = 0; i < 5; ++i)
-            form1.Timer2Timer();
-        form1.Timer1Timer();
+            program.form1.Timer2Timer();
+        program.form1.Timer1Timer();
     };
-    form1.Timer2Timer();
-    EXPECT_EQ(dialogs.shown, std::vector<std::string> { "InitiateSystemShutdown failed." });
-    EXPECT_EQ(recorder.callsTo({ "InitiateSystemShutdownA" }).size(), 1u);
+    program.tick();
+    EXPECT_EQ(program.messages(), std::vector<std::string> { "InitiateSystemShutdown failed." });
+    EXPECT_EQ(program.recorder.callsTo({ "InitiateSystemShutdownA" }).size(), 1u);
 }
 
 // ---- Now -------------------------------------------------------------------------------------

@@ -135,5 +135,23 @@ TEST(ConfirmationDialog, AFailedActionLeavesTheDialogWithAnEmptyBarNeverNegative
     EXPECT_FALSE(program.armed());
 }
 
+TEST(ConfirmationDialog, TicksDuringItsOwnErrorBoxDoNothing)
+{
+    Confirming program(true);
+    program.script().initiateShutdownFails = true;
+    for (int i = 0; i < 9; ++i)
+        program.form4.Timer2Timer();
+    program.dialogs.whileOpen = [&] {
+        for (int i = 0; i < 3; ++i) {
+            program.form4.Timer2Timer();
+            program.form1.Timer2Timer();
+        }
+    };
+    program.form4.Timer2Timer();
+    EXPECT_EQ(program.messages(), std::vector<std::string> { "InitiateSystemShutdown failed." });
+    EXPECT_EQ(program.recorder.callsTo({ "InitiateSystemShutdownA" }).size(), 1u);
+    EXPECT_EQ(program.form4.FrontRequests, 0);
+}
+
 } // namespace
 } // namespace vespern::test

@@ -12,6 +12,7 @@
 #include "platform/Win32Constants.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,19 @@ inline std::vector<std::uint8_t> processEntry(const std::string& name)
     std::copy(name.begin(), name.end(), record.begin() + w32::ProcessEntry32NameOffset);
     return record;
 }
+
+// Records the message boxes; like a real box, one can run events of its nested message loop.
+class NestedLoopDialogs final : public Dialogs {
+public:
+    void MessageBox(const std::string& title, const std::string& text, MessageIcon icon) override
+    {
+        shown.push_back({ title, text, icon });
+        if (whileOpen)
+            whileOpen();
+    }
+    std::vector<ShownMessage> shown;
+    std::function<void()> whileOpen;
+};
 
 inline constexpr std::int64_t unitsPerSecond = 10'000'000; // 100-nanosecond units
 
@@ -126,7 +140,7 @@ struct MonitorProgram {
     bool armed() const { return form1.BitBtn4.Visible && !form1.BitBtn2.Visible; }
 
     RecordingPlatform recorder;
-    RecordingDialogs dialogs;
+    NestedLoopDialogs dialogs;
     TApplication application { dialogs };
     TForm2Model form2;
     TForm1Model form1 { recorder.platform(), application, form2, {} };
