@@ -3,6 +3,7 @@
 #include "core/TApplication.h"
 #include "core/TForm1Model.h"
 #include "core/TForm2Model.h"
+#include "core/TForm4Model.h"
 #include "platform/PlatformFactory.h"
 #include "ui/QtDialogs.h"
 #include "ui/UiEvents.h"
@@ -66,11 +67,12 @@ int main(int argc, char** argv)
 
     vespern::TForm2Model form2;
     vespern::TForm1Model form1(*platform, application, form2, arguments);
+    vespern::TForm4Model form4(form1);
     vespern::ui::UiEvents events(application);
 
     vespern::ui::TForm1 mainWindow(form1, events);
     vespern::ui::TForm2 optionsDialog(form2, events, &mainWindow);
-    vespern::ui::TForm4 confirmationDialog(&mainWindow);
+    vespern::ui::TForm4 confirmationDialog(form4, events, &mainWindow);
     vespern::ui::TForm5 aboutBox(&mainWindow);
 
     if (application.ShowMainForm)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "EventMonitor.h"
 #include "LocalActions.h"
 #include "TApplication.h"
 #include "TForm2Model.h"
@@ -178,6 +179,24 @@ private:
     TForm2Model& options_;
     std::vector<std::string> arguments_;
     LocalActions actions_;
+
+    // Event handlers
+public:
+    void ComboBox2Change() { monitor_.EventListChange(Side::Local); }
+    void ComboBox4Change() { monitor_.EventListChange(Side::Network); }
+    void BitBtn2Click() { monitor_.Start(); }
+    void BitBtn4Click() { monitor_.Stop(); }
+    // Now. A failed remote action is shown in the error box; returns whether Now ran to its end.
+    bool BitBtn1Click() { return monitor_.NowShowingErrors(); }
+    void Timer1Timer() { monitor_.Tick(Side::Local); }
+    void Timer2Timer() { monitor_.Tick(Side::Network); }
+    // A firing is being handled; ticks that arrive meanwhile do nothing.
+    bool EventsBusy() const { return monitor_.Busy(); }
+    void SetConfirmationDialog(TForm4Model& dialog) { monitor_.SetConfirmationDialog(dialog); }
+    EventMonitor& monitor() { return monitor_; }
+
+private:
+    EventMonitor monitor_ { *this, platform_, application_, actions_, options_.empty.Checked };
 };
 
 } // namespace vespern

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "CpuSampler.h"
+#include "EventKind.h"
+#include "LocalActions.h"
+#include "MonitorSession.h"
+#include "ProcessList.h"
+#include "RemoteAction.h"
+#include "TApplication.h"
+#include "TimeText.h"
+
+#include <functional>
+
+namespace vespern {
+
+class TForm1Model;
+class TForm4Model;
+
+// Arming, disarming and firing of the main window's events, in both modes: Start, Stop, Now and
+// the two monitor ticks.
+//
+// Message boxes run nested message loops, so ticks can arrive while a firing is still being
+// handled. Such ticks do nothing: there is one firing per occurrence and at most one error box,
+// which the firing shows itself while it still holds the guard.
+class EventMonitor {
+public:
+    EventMonitor(TForm1Model& form, PowerPlatform& platform, TApplication& application, LocalActions& localActions,
+        const bool& emptyRecycleBin);
+
+    void SetConfirmationDialog(TForm4Model& dialog) { dialog_ = &dialog; }
+
+    void EventListChange(Side side) { session(side).EventListChange(); }
+    void Start();
+    void Stop();
+    // Runs the selected action of the current mode, then Stop. A failed remote action ends it with
+    // its error before Stop.
+    void Now();
+    // Now as a user-interface event of its own: a failure is shown at once; returns whether Now completed.
+    bool NowShowingErrors();
+    void Tick(Side side);
+
+    // A firing is being handled (ticks arriving now must do nothing).
+    bool Busy() const { return busy_; }
+    Side CurrentSide() const;
+    MonitorSession& session(Side side) { return side == Side::Local ? local_ : network_; }
+    CpuSampler& sampler() { return sampler_; }
+
+private:
+    MonitorControls localControls();
+    MonitorControls networkControls();
+    void fire(Side side);
+    bool runGuarded(const std::function<void()>& body);
+
+    TForm1Model& form_;
+    TApplication& application_;
+    LocalActions& localActions_;
+    TimeText timeText_;
+    ProcessList processes_;
+    CpuSampler sampler_;
+    RemoteAction remote_;
+    MonitorSession local_;
+    MonitorSession network_;
+    TForm4Model* dialog_ = nullptr;
+    bool busy_ = false;
+};
+
+} // namespace vespern

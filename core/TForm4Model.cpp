@@ -1,0 +1,104 @@
+#include "TForm4Model.h"
+
+#include "TForm1Model.h"
+
+#include <algorithm>
+
+namespace vespern {
+
+namespace {
+
+TButton button(const std::string& caption)
+{
+    TButton control;
+    control.Caption = caption;
+    return control;
+}
+
+TPanel bar(int width)
+{
+    TPanel control;
+    control.Width = width;
+    control.Height = 7;
+    return control;
+}
+
+} // namespace
+
+TForm4Model::TForm4Model(TForm1Model& form1)
+    : form1_(form1)
+{
+    Memo1.Text = "Are you sure ?";
+    Panel16 = bar(FullBar);
+    Panel15 = bar(FullBar);
+    BitBtn2 = button("Cancel");
+    BitBtn1 = button("Execute Now");
+    form1_.SetConfirmationDialog(*this);
+}
+
+void TForm4Model::Show()
+{
+    if (Visible) {
+        ++FrontRequests;
+        return;
+    }
+    Visible = true;
+    FormShow();
+}
+
+void TForm4Model::ShowCountdown(Side side)
+{
+    Show();
+    timerOf(side).Enabled = true;
+}
+
+void TForm4Model::FormShow()
+{
+    // The question names the action that Now will run: the action list of the current mode.
+    const bool network = form1_.RadioGroup1.ItemIndex == 1;
+    const std::string& action = network ? form1_.ComboBox3.Text : form1_.ComboBox1.Text;
+    Memo1.Text = " Are you sure wan to " + action + " ?";
+    form1_.Panelproggress.Visible = false;
+    Panel15.Width = FullBar;
+}
+
+void TForm4Model::countdownTick(Side side)
+{
+    // A tick during a firing's message box waits; an emptied bar (a failed action) stays empty
+    // until the dialog is shown again or "Execute Now" tries once more.
+    if (!timerOf(side).Enabled || form1_.EventsBusy() || Panel15.Width <= 0)
+        return;
+    Panel15.Width = std::max(0, Panel15.Width - BarStep);
+    if (Panel15.Width == 0)
+        finishCountdown(side);
+}
+
+void TForm4Model::finishCountdown(Side side)
+{
+    if (!form1_.BitBtn1Click())
+        return;
+    const bool local = side == Side::Local;
+    (local ? form1_.Panelcountdwn : form1_.Panelcountdwnx).Visible = false;
+    (local ? form1_.Panelproggress : form1_.Panelproggressx).Visible = false;
+    form1_.BitBtn2.Visible = true;
+    form1_.BitBtn4.Visible = false;
+    (local ? form1_.Timer1 : form1_.Timer2).Enabled = false;
+    form1_.BitBtn4Click();
+    timerOf(side).Enabled = false;
+    Visible = false;
+}
+
+void TForm4Model::BitBtn1Click()
+{
+    finishCountdown(Timer2.Enabled && !Timer1.Enabled ? Side::Network : Side::Local);
+}
+
+void TForm4Model::BitBtn2Click()
+{
+    Timer1.Enabled = false;
+    Timer2.Enabled = false;
+    form1_.BitBtn4Click();
+    Visible = false;
+}
+
+} // namespace vespern

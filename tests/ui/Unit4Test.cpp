@@ -1,0 +1,87 @@
+#include "ui/Unit4.h"
+#include "support/MonitorProgram.h"
+#include "ui/UiEvents.h"
+
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace vespern::test {
+
+class Unit4Test final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void widgetsCarryTheControlNamesAndSizes()
+    {
+        MonitorProgram program;
+        ui::UiEvents events(program.application);
+        ui::TForm4 form4(program.form4, events, nullptr);
+        QCOMPARE(form4.windowTitle(), QStringLiteral("Message"));
+        QCOMPARE(form4.size(), QSize(285, 202));
+        auto* memo = form4.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+        QVERIFY(memo != nullptr);
+        QCOMPARE(memo->size(), QSize(273, 129));
+        QCOMPARE(memo->toPlainText(), QStringLiteral("Are you sure ?"));
+        for (const char* name : { "Panel15", "Panel16" }) {
+            auto* frame = form4.findChild<QFrame*>(QString::fromLatin1(name));
+            QVERIFY2(frame != nullptr, name);
+            QCOMPARE(frame->geometry(), QRect(11, 5, 260, 7));
+            QVERIFY(!frame->accessibleName().isEmpty());
+        }
+        const std::pair<const char*, const char*> buttons[] = { { "BitBtn2", "Cancel" }, { "BitBtn1", "Execute Now" } };
+        for (const auto& [name, caption] : buttons) {
+            auto* control = form4.findChild<QPushButton*>(QString::fromLatin1(name));
+            QVERIFY2(control != nullptr, name);
+            QCOMPARE(control->text(), QString::fromLatin1(caption));
+            QCOMPARE(control->size(), QSize(81, 25));
+            QCOMPARE(control->accessibleName(), QString::fromLatin1(caption));
+        }
+        for (const char* name : { "Timer1", "Timer2" }) {
+            auto* timer = form4.findChild<QTimer*>(QString::fromLatin1(name));
+            QVERIFY2(timer != nullptr, name);
+            QVERIFY(!timer->isActive());
+        }
+    }
+
+    void aTickShrinksTheBarAndCancelHidesTheDialog()
+    {
+        MonitorProgram program;
+        program.chooseAction(0);
+        ui::UiEvents events(program.application);
+        ui::TForm4 form4(program.form4, events, nullptr);
+        events.Handle([&] { program.form4.ShowCountdown(Side::Local); });
+        QVERIFY(form4.isVisible());
+        auto* timer1 = form4.findChild<QTimer*>(QStringLiteral("Timer1"));
+        QVERIFY(timer1->isActive());
+        QCOMPARE(timer1->interval(), 1000);
+        QCOMPARE(form4.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(),
+            QStringLiteral(" Are you sure wan to Shutdown ?"));
+
+        QVERIFY(QMetaObject::invokeMethod(timer1, "timeout"));
+        QCOMPARE(form4.findChild<QFrame*>(QStringLiteral("Panel15"))->width(), 234);
+
+        QTest::mouseClick(form4.findChild<QPushButton*>(QStringLiteral("BitBtn2")), Qt::LeftButton);
+        QVERIFY(!form4.isVisible());
+        QVERIFY(!timer1->isActive());
+        QVERIFY(program.actions().empty());
+    }
+
+    void theTitleBarCloseHidesAndTheCountdownGoesOn()
+    {
+        MonitorProgram program;
+        ui::UiEvents events(program.application);
+        ui::TForm4 form4(program.form4, events, nullptr);
+        events.Handle([&] { program.form4.ShowCountdown(Side::Network); });
+        form4.close();
+        QVERIFY(!program.form4.Visible);
+        QVERIFY(form4.findChild<QTimer*>(QStringLiteral("Timer2"))->isActive());
+    }
+};
+
+} // namespace vespern::test
+
+QTEST_MAIN(vespern::test::Unit4Test)
+#include "Unit4Test.moc"
