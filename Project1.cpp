@@ -3,6 +3,7 @@
 #include "core/TApplication.h"
 #include "core/TForm1Model.h"
 #include "core/TForm2Model.h"
+#include "core/TForm5Model.h"
 #include "platform/PlatformFactory.h"
 #include "ui/QtDialogs.h"
 #include "ui/UiEvents.h"
@@ -65,13 +66,14 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QString::fromStdString(application.Title));
 
     vespern::TForm2Model form2;
+    vespern::TForm5Model form5;
     vespern::TForm1Model form1(*platform, application, form2, arguments);
     vespern::ui::UiEvents events(application);
 
     vespern::ui::TForm1 mainWindow(form1, events);
     vespern::ui::TForm2 optionsDialog(form2, events, &mainWindow);
     vespern::ui::TForm4 confirmationDialog(&mainWindow);
-    vespern::ui::TForm5 aboutBox(&mainWindow);
+    vespern::ui::TForm5 aboutBox(form5, events, &mainWindow);
 
     if (application.ShowMainForm)
         mainWindow.show();
