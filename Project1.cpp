@@ -11,6 +11,7 @@
 #include "ui/Unit2.h"
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
+#include "ui/components/ComputerPicker.h"
 
 #include <QApplication>
 
@@ -57,7 +58,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(VESPERN_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    auto platform = vespern::CreatePowerPlatform({ vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {} });
+    auto platform = vespern::CreatePowerPlatform(
+        { vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {}, vespern::ui::PickComputer });
     platform->CoInitialize();
 
     vespern::ui::QtDialogs dialogs;
