@@ -15,6 +15,7 @@ constexpr const char* browserInterface = "org.freedesktop.Avahi.ServiceBrowser";
 constexpr const char* browsedTypes[] = { "_smb._tcp", "_workstation._tcp" };
 constexpr std::int32_t anyInterface = -1; // AVAHI_IF_UNSPEC
 constexpr std::int32_t anyProtocol = -1; // AVAHI_PROTO_UNSPEC
+constexpr std::uint64_t callTimeoutMicroseconds = 5'000'000;
 
 class BusError {
 public:
@@ -76,6 +77,8 @@ bool AvahiDiscovery::Connect(std::string& reason)
         return false;
     }
     bus_.reset(bus);
+    // The dialog waits on these calls: a daemon that hangs must not freeze it for long.
+    sd_bus_set_method_call_timeout(bus_.get(), callTimeoutMicroseconds);
     return true;
 }
 
@@ -140,12 +143,20 @@ bool AvahiDiscovery::Start(Found found)
 
 int AvahiDiscovery::EventFd() const
 {
-    return bus_ ? sd_bus_get_fd(bus_.get()) : -1;
+    return bus_ && !broken_ ? sd_bus_get_fd(bus_.get()) : -1;
 }
 
 void AvahiDiscovery::Dispatch()
 {
-    while (bus_ && sd_bus_process(bus_.get(), nullptr) > 0) { }
+    if (!bus_ || broken_)
+        return;
+    int result = 0;
+    do
+        result = sd_bus_process(bus_.get(), nullptr);
+    while (result > 0);
+    // A lost connection stays readable for ever; from here on there is nothing to wait for.
+    if (result < 0)
+        broken_ = true;
 }
 
 void AvahiDiscovery::Stop()
@@ -161,6 +172,7 @@ void AvahiDiscovery::Stop()
     seen_.clear();
     found_ = nullptr;
     bus_.reset();
+    broken_ = false;
 }
 
 int AvahiDiscovery::OnItemNew(sd_bus_message* message, void* self, sd_bus_error*)

@@ -46,6 +46,7 @@ private:
     std::vector<std::string> browsers_;
     std::vector<std::string> seen_;
     Found found_;
+    bool broken_ = false;
 };
 
 } // namespace vespern

@@ -17,7 +17,8 @@ public:
     virtual bool Available(std::string& reason) = 0;
     // Begins looking; found runs from Dispatch, once for every computer, in the order seen.
     virtual bool Start(Found found) = 0;
-    // The descriptor that becomes readable when Dispatch has work, or -1 when there is none.
+    // The descriptor that becomes readable when Dispatch has work, or -1 when there is none
+    // (also once the source has lost its connection).
     virtual int EventFd() const = 0;
     virtual void Dispatch() = 0;
     virtual void Stop() = 0;

@@ -266,5 +266,23 @@ TEST_F(PrivateSystemBus, AvahiAnnouncementsFillTheBrowser)
     EXPECT_EQ(edit1, "\\\\SERVER1");
 }
 
+TEST_F(PrivateSystemBus, LosingTheBusEndsTheWaitForComputers)
+{
+    ASSERT_TRUE(StartAvahiMock());
+    AvahiDiscovery discovery;
+    ASSERT_TRUE(discovery.Start([](const std::string&) {}));
+    discovery.Dispatch();
+    ASSERT_GE(discovery.EventFd(), 0);
+    daemon_.reset();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (discovery.EventFd() >= 0 && std::chrono::steady_clock::now() < deadline) {
+        pollfd wait { discovery.EventFd(), POLLIN, 0 };
+        poll(&wait, 1, 100);
+        discovery.Dispatch();
+    }
+    EXPECT_EQ(discovery.EventFd(), -1);
+    discovery.Stop();
+}
+
 } // namespace
 } // namespace vespern::test

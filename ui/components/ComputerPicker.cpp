@@ -72,7 +72,13 @@ std::optional<std::string> PickComputer(const std::string& title, ComputerDiscov
     std::unique_ptr<QSocketNotifier> notifier;
     if (started && discovery.EventFd() >= 0) {
         notifier = std::make_unique<QSocketNotifier>(discovery.EventFd(), QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, &dialog, [&discovery] { discovery.Dispatch(); });
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, &dialog, [&discovery, &notifier, status] {
+            discovery.Dispatch();
+            if (discovery.EventFd() >= 0)
+                return;
+            notifier->setEnabled(false);
+            status->setText(QStringLiteral("The search for computers stopped."));
+        });
     }
     // Whatever arrived with the replies to the start is waiting already.
     discovery.Dispatch();
