@@ -166,6 +166,20 @@ TEST(TGradientPanel, HorizontalAndDiagonalFills)
     EXPECT_EQ(diagonal.Pixel(0, 1), 0xFFFFFFu); // each line's end point stays untouched
 }
 
+TEST(TGradientPanel, FillDrawsNPlusOneLinesWithoutTheirEndPoints)
+{
+    // A bitmap larger than the filled rectangle shows the last line and the missing end points.
+    PixelBuffer canvas(6, 5, 0xFFFFFF);
+    TGradientPanel::FillGradient(canvas, 4, 3, 0x000000, 0x000030, TFillDirection::fdVertical);
+    EXPECT_EQ(canvas.Pixel(0, 0), 0x000000u);
+    EXPECT_EQ(canvas.Pixel(3, 2), 0x000020u);
+    EXPECT_EQ(canvas.Pixel(0, 3), 0x000030u); // line N carries the end colour
+    EXPECT_EQ(canvas.Pixel(3, 3), 0x000030u);
+    EXPECT_EQ(canvas.Pixel(4, 3), 0xFFFFFFu); // its end point (W, N)
+    EXPECT_EQ(canvas.Pixel(4, 0), 0xFFFFFFu);
+    EXPECT_EQ(canvas.Pixel(0, 4), 0xFFFFFFu); // no line N + 1
+}
+
 TEST(TGradientPanel, ZeroSizesDrawNothing)
 {
     FakeTextRenderer text;
