@@ -4,6 +4,7 @@
 #include "core/TForm1Model.h"
 #include "core/TForm2Model.h"
 #include "core/TForm4Model.h"
+#include "core/TForm5Model.h"
 #include "platform/PlatformFactory.h"
 #include "ui/QtDialogs.h"
 #include "ui/UiEvents.h"
@@ -11,6 +12,7 @@
 #include "ui/Unit2.h"
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
+#include "ui/components/ComputerPicker.h"
 
 #include <QApplication>
 
@@ -57,7 +59,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(VESPERN_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    auto platform = vespern::CreatePowerPlatform({ vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {} });
+    auto platform = vespern::CreatePowerPlatform(
+        { vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {}, vespern::ui::PickComputer });
     platform->CoInitialize();
 
     vespern::ui::QtDialogs dialogs;
@@ -66,6 +69,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QString::fromStdString(application.Title));
 
     vespern::TForm2Model form2;
+    vespern::TForm5Model form5;
     vespern::TForm1Model form1(*platform, application, form2, arguments);
     vespern::TForm4Model form4(form1);
     vespern::ui::UiEvents events(application);
@@ -73,7 +77,7 @@ int main(int argc, char** argv)
     vespern::ui::TForm1 mainWindow(form1, events);
     vespern::ui::TForm2 optionsDialog(form2, events, &mainWindow);
     vespern::ui::TForm4 confirmationDialog(form4, events, &mainWindow);
-    vespern::ui::TForm5 aboutBox(&mainWindow);
+    vespern::ui::TForm5 aboutBox(form5, events, &mainWindow);
 
     if (application.ShowMainForm)
         mainWindow.show();

@@ -16,6 +16,7 @@ bool DryRunRequested(const char* value)
 std::unique_ptr<PowerPlatform> CreatePowerPlatform(const PlatformChoice& choice)
 {
     auto real = std::make_unique<LinuxPlatform>();
+    real->SetComputerPicker(choice.computerPicker);
     if (!choice.dryRun)
         return real;
     auto sink = choice.dryRunSink;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PowerPlatform.h"
+#include "linux/ComputerDiscovery.h"
 
 #include <functional>
 #include <memory>
@@ -12,6 +13,8 @@ struct PlatformChoice {
     bool dryRun = false; // VESPERN_DRY_RUN=1
     // Where the dry run prints its requests; standard error, flushed per line, when empty.
     std::function<void(const std::string&)> dryRunSink;
+    // The window system's computer browser; without one, browsing says it cannot.
+    ComputerPicker computerPicker;
 };
 
 // The backend of this system, wrapped in the dry run when asked for.

@@ -1,12 +1,91 @@
 #include "Unit5.h"
 
+#include "components/GradientPanel.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QScreen>
+
 namespace vespern::ui {
 
-TForm5::TForm5(QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Dialog)
+TForm5::TForm5(TForm5Model& model, UiEvents& events, QWidget* mainWindow)
+    : QWidget(mainWindow,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    , model_(model)
+    , events_(events)
+    , mainWindow_(mainWindow)
 {
     setObjectName(QStringLiteral("Form5"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(QString::fromStdString(model_.Caption));
+    setAccessibleName(QStringLiteral("About Vespern"));
+    setFont(ToQFont(model_.Font));
+    setFixedSize(model_.ClientWidth, model_.ClientHeight);
+
+    // Siblings created later lie on top, so the labels follow the panel.
+    gradientPanel1_ = new TGradientPanel(model_.GradientPanel1, this);
+    gradientPanel1_->setObjectName(QStringLiteral("GradientPanel1"));
+    gradientPanel1_->setAccessibleName(QStringLiteral("About Vespern background"));
+    addLabel(model_.Label2, "Label2", QStringLiteral("Rule under the title"));
+    addLabel(model_.Label1, "Label1", QString::fromStdString(model_.Label1.Caption));
+    addLabel(model_.Label3, "Label3", QString::fromStdString(model_.Label3.Caption));
+
+    events_.AddView([this] { Refresh(); });
+}
+
+QLabel* TForm5::addLabel(const TAboutLabel& label, const char* name, const QString& accessibleName)
+{
+    auto* widget = new QLabel(QString::fromStdString(label.Caption), this);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setAccessibleName(accessibleName);
+    widget->setFont(ToQFont(label.Font));
+    widget->setAutoFillBackground(!label.Transparent);
+    widget->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    widget->setMargin(0);
+    widget->setIndent(0);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, QColor::fromRgb(static_cast<QRgb>(label.Font.Color)));
+    widget->setPalette(palette);
+    if (label.Width > 0 && label.Height > 0)
+        widget->setGeometry(label.Left, label.Top, label.Width, label.Height);
+    else {
+        widget->move(label.Left, label.Top);
+        widget->adjustSize();
+    }
+    return widget;
+}
+
+void TForm5::centreOverMainWindow()
+{
+    const QRect over = mainWindow_ != nullptr && mainWindow_->isVisible() ? mainWindow_->frameGeometry()
+        : screen() != nullptr                                             ? screen()->availableGeometry()
+                                                                          : QRect();
+    if (over.isValid())
+        move(over.center() - rect().center());
+}
+
+void TForm5::Refresh()
+{
+    gradientPanel1_->Refresh();
+    if (!model_.Visible) {
+        if (isVisible())
+            hide();
+        return;
+    }
+    if (!isVisible())
+        centreOverMainWindow();
+    if (!isVisible() || shownCount_ != model_.ShowCount) {
+        show();
+        raise();
+        activateWindow();
+    }
+    shownCount_ = model_.ShowCount;
+}
+
+void TForm5::closeEvent(QCloseEvent* event)
+{
+    events_.Handle([this] { model_.Close(); });
+    event->accept();
 }
 
 } // namespace vespern::ui

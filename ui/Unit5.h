@@ -1,14 +1,36 @@
 #pragma once
 
+#include "UiEvents.h"
+#include "core/TForm5Model.h"
+
 #include <QWidget>
+
+class QLabel;
 
 namespace vespern::ui {
 
-// The About box.
+class TGradientPanel;
+
+// The About box: a fixed window with only a close button; closing it hides it.
 class TForm5 final : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm5(QWidget* mainWindow);
+    TForm5(TForm5Model& model, UiEvents& events, QWidget* mainWindow);
+
+    void Refresh();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QLabel* addLabel(const TAboutLabel& label, const char* name, const QString& accessibleName);
+    void centreOverMainWindow();
+
+    TForm5Model& model_;
+    UiEvents& events_;
+    QWidget* mainWindow_;
+    TGradientPanel* gradientPanel1_ = nullptr;
+    int shownCount_ = 0;
 };
 
 } // namespace vespern::ui

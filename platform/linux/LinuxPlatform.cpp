@@ -1,10 +1,12 @@
 #include "LinuxPlatform.h"
 
+#include "AvahiDiscovery.h"
 #include "LocaleFormat.h"
 #include "PowerSupply.h"
 #include "RemoteShutdown.h"
 #include "platform/Win32Constants.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstring>
@@ -75,9 +77,22 @@ LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors)
     , networkManager_(paths_.busTimeout)
     , screenSaver_(paths_.busTimeout)
     , displayPower_(paths_.busTimeout)
+    , discovery_(std::make_unique<AvahiDiscovery>())
 {
     if (!errors_)
         errors_ = [](const std::string& line) { std::cerr << line << std::endl; };
+}
+
+LinuxPlatform::~LinuxPlatform() = default;
+
+void LinuxPlatform::SetComputerDiscovery(std::unique_ptr<ComputerDiscovery> discovery)
+{
+    discovery_ = std::move(discovery);
+}
+
+void LinuxPlatform::SetComputerPicker(ComputerPicker picker)
+{
+    picker_ = std::move(picker);
 }
 
 void LinuxPlatform::unavailable(const char* operation)
@@ -367,20 +382,40 @@ std::int32_t LinuxPlatform::SHEmptyRecycleBinA(Window, const std::optional<std::
     return w32::EFail;
 }
 
-std::int32_t LinuxPlatform::SHGetSpecialFolderLocation(Window, std::int32_t, ItemIdList& pidl)
+std::int32_t LinuxPlatform::SHGetSpecialFolderLocation(Window, std::int32_t folder, ItemIdList& pidl)
 {
-    unavailable("SHGetSpecialFolderLocation");
     pidl = 0;
-    return w32::EFail;
+    if (folder != w32::CsidlNetwork) {
+        unavailable("SHGetSpecialFolderLocation for folders other than the network");
+        return w32::EFail;
+    }
+    std::string reason;
+    if (!discovery_ || !discovery_->Available(reason)) {
+        lastError_ = w32::ErrorFileNotFound;
+        errors_("vespern: the network cannot be browsed for computers: " + reason);
+        return w32::EFail;
+    }
+    pidl = ++lastIdList_;
+    return w32::SOk;
 }
 
-ItemIdList LinuxPlatform::SHBrowseForFolderA(const BrowseInfo&, DisplayNameBuffer& displayName)
+ItemIdList LinuxPlatform::SHBrowseForFolderA(const BrowseInfo& info, DisplayNameBuffer& displayName)
 {
-    unavailable("SHBrowseForFolderA");
     displayName[0] = '\0';
-    return 0;
+    if (!picker_ || !discovery_) {
+        unavailable("SHBrowseForFolderA without a window system");
+        return 0;
+    }
+    const std::optional<std::string> chosen = picker_(info.lpszTitle, *discovery_);
+    if (!chosen)
+        return 0;
+    const std::size_t length = std::min(chosen->size(), displayName.size() - 1);
+    std::copy_n(chosen->begin(), length, displayName.begin());
+    displayName[length] = '\0';
+    return ++lastIdList_;
 }
 
+// The identifier lists here are plain numbers that own nothing.
 void LinuxPlatform::SHGetMallocFree(ItemIdList) { }
 
 std::int32_t LinuxPlatform::RegCreateKeyExA(

@@ -3,6 +3,7 @@
 // The real backend on Linux. Each group of operations maps to the service the desktop offers
 // for it; an operation without a mapping says so on standard error and reports failure.
 
+#include "ComputerDiscovery.h"
 #include "DisplayPower.h"
 #include "Logind.h"
 #include "NetworkManager.h"
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace vespern {
@@ -29,6 +31,12 @@ public:
     using ErrorSink = std::function<void(const std::string& line)>;
 
     explicit LinuxPlatform(LinuxPaths paths = {}, ErrorSink errors = {});
+    ~LinuxPlatform() override;
+
+    // The network folder is the computers that discovery finds (Avahi by default); the browse
+    // dialog is the picker that the window system installs.
+    void SetComputerDiscovery(std::unique_ptr<ComputerDiscovery> discovery);
+    void SetComputerPicker(ComputerPicker picker);
 
     bool GetVersionExA(OsVersionInfo& info) override;
     bool GetComputerNameA(std::span<char> buffer, std::uint32_t& size) override;
@@ -119,6 +127,9 @@ private:
     NetworkManager networkManager_;
     ScreenSaver screenSaver_;
     DisplayPower displayPower_;
+    std::unique_ptr<ComputerDiscovery> discovery_;
+    ComputerPicker picker_;
+    ItemIdList lastIdList_ = 0;
 };
 
 } // namespace vespern

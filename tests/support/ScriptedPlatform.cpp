@@ -212,14 +212,21 @@ std::int32_t ScriptedPlatform::SHEmptyRecycleBinA(Window, const std::optional<st
 
 std::int32_t ScriptedPlatform::SHGetSpecialFolderLocation(Window, std::int32_t, ItemIdList& pidl)
 {
-    pidl = 0x3000;
-    return 0;
+    pidl = script.networkFolderFails ? 0 : 0x3000;
+    return script.networkFolderFails ? w32::EFail : 0;
 }
 
 ItemIdList ScriptedPlatform::SHBrowseForFolderA(const BrowseInfo&, DisplayNameBuffer& displayName)
 {
+    const std::size_t call = browseCalls_++;
     displayName[0] = '\0';
-    return 0;
+    if (call >= script.browseAnswers.size() || !script.browseAnswers[call])
+        return 0;
+    const std::string& name = *script.browseAnswers[call];
+    const std::size_t length = std::min(name.size(), displayName.size() - 1);
+    std::copy_n(name.begin(), length, displayName.begin());
+    displayName[length] = '\0';
+    return static_cast<ItemIdList>(0x3100 + call);
 }
 
 void ScriptedPlatform::SHGetMallocFree(ItemIdList) { }

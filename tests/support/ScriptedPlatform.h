@@ -35,6 +35,9 @@ struct PlatformScript {
     // Process entries (296-byte records) of the next snapshots; a failing snapshot when empty and set.
     std::vector<std::vector<std::uint8_t>> processes;
     bool snapshotFails = false;
+    bool networkFolderFails = false; // SHGetSpecialFolderLocation
+    // What the computer browser answers, consumed in order; no value (or none left) is a cancel.
+    std::vector<std::optional<std::string>> browseAnswers;
 };
 
 class ScriptedPlatform final : public PowerPlatform {
@@ -112,6 +115,7 @@ public:
 private:
     std::size_t adjustCalls_ = 0;
     std::size_t processCursor_ = 0;
+    std::size_t browseCalls_ = 0;
     std::uint32_t lastError_ = 0;
 };
 

@@ -1,0 +1,70 @@
+#include "ui/Unit5.h"
+#include "support/RecordingDialogs.h"
+#include "ui/UiEvents.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QImage>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+namespace vespern::test {
+namespace {
+
+struct AboutBox {
+    RecordingDialogs dialogs;
+    TApplication application { dialogs };
+    TForm5Model model;
+    ui::UiEvents events { application };
+    ui::TForm5 view { model, events, nullptr };
+};
+
+TEST(TForm5View, ShowsTheCoreGradientInOneCopy)
+{
+    AboutBox about;
+    const QImage shot = about.view.grab().toImage();
+    ASSERT_EQ(shot.size(), QSize(361, 209));
+    EXPECT_EQ(shot.pixel(300, 1) & 0xFFFFFF, 0x8787FFu);
+    EXPECT_EQ(shot.pixel(300, 207) & 0xFFFFFF, 0x0101FFu);
+    EXPECT_EQ(shot.pixel(0, 0) & 0xFFFFFF, 0xD58F00u);
+    EXPECT_EQ(shot.pixel(360, 208) & 0xFFFFFF, 0x9B6900u);
+
+    // Where set, the picture is kept for the documentation.
+    if (const QByteArray path = qgetenv("VESPERN_ABOUT_SCREENSHOT"); !path.isEmpty()) {
+        EXPECT_TRUE(shot.save(QString::fromLocal8Bit(path)));
+    }
+}
+
+TEST(TForm5View, ControlsCarryTheirNamesAndTexts)
+{
+    AboutBox about;
+    EXPECT_EQ(about.view.windowTitle(), QStringLiteral("About"));
+    EXPECT_FALSE(about.view.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(about.view.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(about.view.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_NE(about.view.findChild<QWidget*>(QStringLiteral("GradientPanel1")), nullptr);
+    for (const char* name : { "Label1", "Label2", "Label3" }) {
+        const auto* label = about.view.findChild<QLabel*>(QString::fromLatin1(name));
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_FALSE(label->accessibleName().isEmpty()) << name;
+    }
+    EXPECT_EQ(about.view.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Vespern"));
+    EXPECT_EQ(about.view.findChild<QLabel*>(QStringLiteral("Label3"))->pos(), QPoint(256, 17));
+}
+
+TEST(TForm5View, ShowsWithoutModalityAndClosingHides)
+{
+    AboutBox about;
+    about.events.Handle([&] { about.model.Show(); });
+    EXPECT_TRUE(about.view.isVisible());
+    EXPECT_FALSE(about.view.isModal());
+    about.view.close();
+    EXPECT_FALSE(about.model.Visible);
+    EXPECT_FALSE(about.view.isVisible());
+    about.events.Handle([&] { about.model.Show(); });
+    EXPECT_TRUE(about.view.isVisible());
+}
+
+} // namespace
+} // namespace vespern::test
