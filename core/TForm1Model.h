@@ -170,6 +170,42 @@ public:
 
     LocalActions& actions() { return actions_; }
 
+    // Window handlers
+    // A request to a view to show its window without modality and bring it to the front; the
+    // view applies each new count once, so a second request raises a window already showing.
+    struct TShowRequest {
+        unsigned Count = 0;
+    };
+    TShowRequest MainWindowShow; // also restores the window when it is minimised
+    TShowRequest Form2Show;
+    TShowRequest Form5Show;
+
+    void RadioGroup1Click();
+    void Forced1Click();
+    void CheckBox1Click();
+    void ShowMessage1Click();
+    void CheckBox2Click();
+    // Setting a check box from code raises its click handler when, and only when, it changes.
+    void SetCheckBox1Checked(bool checked);
+    void SetCheckBox2Checked(bool checked);
+    void ShowWindows1Click();
+    void TrayIcon1DblClick();
+    void TrayIcon1Startup(bool& showMainForm);
+    void PopupMenu1Popup();
+    void ExitVespern1Click();
+    void Label39Click();
+    void Help1Click();
+    void Label39MouseMove();
+    void Label39MouseLeave();
+    void Label40MouseMove();
+    void Label40MouseLeave();
+    void BitBtn3Click();
+    void Label40Click();
+    // The window was minimised: it hides to the tray when there is a notification area to hide in.
+    void FormMinimized();
+    // The main window became hidden: the next show runs FormShow again.
+    void FormHidden();
+
 private:
     void initialiseControls();
 
