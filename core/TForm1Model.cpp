@@ -376,9 +376,9 @@ void TForm1Model::FormMinimized()
     TrayIcon1.AddTrayIcon();
 }
 
-void TForm1Model::FormHidden()
+std::string TForm1Model::LongTimeFormat()
 {
-    Visible = false;
+    return platform_.GetLocaleInfoA(w32::LocaleUserDefault, w32::LocaleSTimeFormat);
 }
 
 } // namespace vespern

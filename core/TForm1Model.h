@@ -203,8 +203,8 @@ public:
     void Label40Click();
     // The window was minimised: it hides to the tray when there is a notification area to hide in.
     void FormMinimized();
-    // The main window became hidden: the next show runs FormShow again.
-    void FormHidden();
+    // The user's long time format, the picture the time pickers show.
+    std::string LongTimeFormat();
 
 private:
     void initialiseControls();
