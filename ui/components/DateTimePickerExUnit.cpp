@@ -91,19 +91,18 @@ QString TDateTimePickerEx::QtFormat(const std::string& picture)
 void TDateTimePickerEx::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        readTypedText();
+        ReadTypedText(lineEdit()->text());
     QTimeEdit::keyPressEvent(event);
 }
 
 void TDateTimePickerEx::focusOutEvent(QFocusEvent* event)
 {
-    readTypedText();
+    ReadTypedText(lineEdit()->text());
     QTimeEdit::focusOutEvent(event);
 }
 
-void TDateTimePickerEx::readTypedText()
+void TDateTimePickerEx::ReadTypedText(const QString& text)
 {
-    const QString text = lineEdit()->text();
     QTime typed = QTime::fromString(text, displayFormat());
     if (!typed.isValid())
         typed = QLocale().toTime(text, QLocale::LongFormat);

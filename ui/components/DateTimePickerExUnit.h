@@ -30,6 +30,10 @@ public:
     // Shows the model's value.
     void Refresh();
 
+    // Reads text typed into the field: text that reads as a time sets the time of day; other text
+    // is an error of the running event, and the value stays.
+    void ReadTypedText(const QString& text);
+
     // The display format for a picture of the system's picture language.
     static QString QtFormat(const std::string& picture);
 
@@ -38,8 +42,6 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    // Reads typed text; text that does not read is an error of the running event and the value stays.
-    void readTypedText();
     void storeTime(const QTime& time);
 
     vespern::TDateTimePickerEx& model_;
