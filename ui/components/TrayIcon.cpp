@@ -11,6 +11,12 @@
 
 #include <iostream>
 
+// The icon is compiled into the static user-interface library; its resources need registering.
+static void initialiseResources()
+{
+    Q_INIT_RESOURCE(vespern);
+}
+
 namespace vespern::ui {
 
 namespace {
@@ -64,6 +70,7 @@ TTrayIcon::TTrayIcon(vespern::TTrayIcon& model, Dispatch dispatch, QObject* pare
     , model_(model)
     , dispatch_(std::move(dispatch))
 {
+    initialiseResources();
     icon_.setIcon(QIcon(QStringLiteral(":/vespern/tray.png")));
     clickTimer_.setSingleShot(true);
     connect(&clickTimer_, &QTimer::timeout, this, [this] { dispatch_([this] { model_.ClickDelayTick(); }); });
