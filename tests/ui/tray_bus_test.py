@@ -191,9 +191,12 @@ def late_area_test(vespern):
             program = session.start([vespern], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
             time.sleep(1.0)
             check(program.poll() is None, "without a notification area the program keeps running")
+            session.start_watcher()
+            time.sleep(1.0)
             program.terminate()
             _, errors = program.communicate(timeout=10)
             check("no notification area" in errors, "the missing notification area is said on standard error")
+            check("appeared after start" in errors, "a notification area that comes later is noticed")
         finally:
             session.close()
 

@@ -5,6 +5,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QDBusServiceWatcher>
 #include <QIcon>
 #include <QMenu>
 #include <QStyleHints>
@@ -81,6 +82,15 @@ TTrayIcon::TTrayIcon(vespern::TTrayIcon& model, Dispatch dispatch, QObject* pare
     areaPoll_.setInterval(AreaPollInterval);
     connect(&areaPoll_, &QTimer::timeout, this, &TTrayIcon::checkNotificationArea);
     areaPoll_.start();
+    // A StatusNotifierItem host that starts after the program is not taken up by Qt 6.4, which
+    // chooses its kind of tray icon once; say so rather than stay silently without an icon.
+    auto* watcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+        QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration, this);
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+        checkNotificationArea();
+        if (!areaAvailable_)
+            std::cerr << "vespern: a notification area appeared after start; restart Vespern to put its icon there\n";
+    });
     model_.Attach(this);
 }
 
