@@ -72,16 +72,10 @@ class Session:
         return self.bus.name_has_owner(name)
 
     def start_watcher(self):
-        self.mock(WATCHER, "/StatusNotifierWatcher", WATCHER)
+        # A template, so the watcher is complete before it answers its first call.
+        self.mock("-t", os.path.join(os.path.dirname(os.path.abspath(__file__)), "status_notifier_watcher.py"))
         assert wait_until(lambda: self.owned(WATCHER)), "the watcher mock did not start"
-        watcher = dbus.Interface(self.bus.get_object(WATCHER, "/StatusNotifierWatcher"), MOCK)
-        watcher.AddProperties(WATCHER, {
-            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
-            "ProtocolVersion": dbus.Int32(0),
-            "RegisteredStatusNotifierItems": dbus.Array([], signature="s"),
-        })
-        watcher.AddMethod(WATCHER, "RegisterStatusNotifierItem", "s", "", "")
-        return watcher
+        return dbus.Interface(self.bus.get_object(WATCHER, "/StatusNotifierWatcher"), MOCK)
 
     def start_notifications(self):
         self.mock("-t", "notification_daemon")
@@ -191,12 +185,25 @@ def late_area_test(vespern):
             program = session.start([vespern], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
             time.sleep(1.0)
             check(program.poll() is None, "without a notification area the program keeps running")
-            session.start_watcher()
-            time.sleep(1.0)
+            watcher = session.start_watcher()
+            check(wait_until(lambda: registered_item(watcher) is not None, 10),
+                  "a notification area that appears later gets the icon")
+            service = registered_item(watcher)
+            if service is not None:
+                item = session.bus.get_object(service, "/StatusNotifierItem")
+                properties = item.GetAll("org.kde.StatusNotifierItem", dbus_interface=dbus.PROPERTIES_IFACE)
+                check(str(properties["ToolTip"][2]) == "Vespern", "its tooltip is \"Vespern\"")
+                check(len(properties["IconPixmap"]) == 1 and int(properties["IconPixmap"][0][0]) == 38,
+                      "it carries the icon picture")
+                # The notification area restarts: the icon is announced to the new one.
+                session.processes[-1].terminate()
+                session.processes[-1].wait(5)
+                watcher = session.start_watcher()
+                check(wait_until(lambda: registered_item(watcher) is not None, 10),
+                      "a restarted notification area gets the icon again")
             program.terminate()
             _, errors = program.communicate(timeout=10)
             check("no notification area" in errors, "the missing notification area is said on standard error")
-            check("appeared after start" in errors, "a notification area that comes later is noticed")
         finally:
             session.close()
 

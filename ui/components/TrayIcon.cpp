@@ -1,5 +1,7 @@
 #include "TrayIcon.h"
 
+#include "StatusNotifierItem.h"
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -82,15 +84,9 @@ TTrayIcon::TTrayIcon(vespern::TTrayIcon& model, Dispatch dispatch, QObject* pare
     areaPoll_.setInterval(AreaPollInterval);
     connect(&areaPoll_, &QTimer::timeout, this, &TTrayIcon::checkNotificationArea);
     areaPoll_.start();
-    // A StatusNotifierItem host that starts after the program is not taken up by Qt 6.4, which
-    // chooses its kind of tray icon once; say so rather than stay silently without an icon.
     auto* watcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
         QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration, this);
-    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-        checkNotificationArea();
-        if (!areaAvailable_)
-            std::cerr << "vespern: a notification area appeared after start; restart Vespern to put its icon there\n";
-    });
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, &TTrayIcon::onWatcherRegistered);
     model_.Attach(this);
 }
 
@@ -103,6 +99,7 @@ TTrayIcon::~TTrayIcon()
 
 void TTrayIcon::SetPopupMenu(QMenu* menu)
 {
+    menu_ = menu;
     icon_.setContextMenu(menu);
 }
 
@@ -118,9 +115,22 @@ bool TTrayIcon::Available()
 
 bool TTrayIcon::UpdateIcon(bool visible, const std::string& tooltip)
 {
-    icon_.setToolTip(QString::fromLocal8Bit(tooltip));
-    icon_.setVisible(visible);
+    showIcon(visible, QString::fromLocal8Bit(tooltip));
     return areaAvailable_;
+}
+
+void TTrayIcon::showIcon(bool visible, const QString& tooltip)
+{
+    if (ownItem_ != nullptr) {
+        ownItem_->SetToolTip(tooltip);
+        if (!visible)
+            ownItem_->Unregister();
+        else if (!ownItem_->Registered())
+            ownItem_->Register();
+        return;
+    }
+    icon_.setToolTip(tooltip);
+    icon_.setVisible(visible);
 }
 
 bool TTrayIcon::ShowBalloon(const std::string& title, const std::string& text, BalloonIconKind kind, int timeout)
@@ -210,8 +220,33 @@ void TTrayIcon::notify(std::initializer_list<TrayMouseMessage> messages)
         dispatch_([this, message] { model_.Notify(message); });
 }
 
+void TTrayIcon::onWatcherRegistered()
+{
+    checkNotificationArea();
+    if (areaAvailable_ && ownItem_ == nullptr)
+        return; // Qt's own icon serves it
+    if (ownItem_ == nullptr) {
+        ownItem_ = std::make_unique<StatusNotifierItem>(
+            QStringLiteral("vespern"), QImage(QStringLiteral(":/vespern/tray.png")), this);
+        ownItem_->OnActivate = [this](QPoint) { onActivated(QSystemTrayIcon::Trigger); };
+        ownItem_->OnSecondaryActivate = [this](QPoint) { onActivated(QSystemTrayIcon::MiddleClick); };
+        ownItem_->OnContextMenu = [this](QPoint at) {
+            if (menu_ != nullptr)
+                menu_->popup(at);
+        };
+        icon_.hide();
+    }
+    // A restarted notification area has forgotten the item: announce it again.
+    if (ownItem_->Registered())
+        ownItem_->Unregister();
+    areaAvailable_ = true;
+    dispatch_([this] { model_.TaskbarCreated(); });
+}
+
 void TTrayIcon::checkNotificationArea()
 {
+    if (ownItem_ != nullptr)
+        return; // the area is watched through its bus name
     const bool available = QSystemTrayIcon::isSystemTrayAvailable();
     if (available == areaAvailable_)
         return;
