@@ -372,13 +372,7 @@ void TForm1::buildBanner(QWidget* band)
         widget->setAttribute(Qt::WA_TranslucentBackground);
         widget->setStyleSheet(QStringLiteral("color: #6fb4ff; background: transparent;"));
         widget->setAccessibleName(qs(model.Caption));
-        widget->onMove = [this, move] {
-            if (model_.Label39.FontSize == 9 && move == &TForm1Model::Label39MouseMove)
-                return;
-            if (model_.Label40.FontSize == 9 && move == &TForm1Model::Label40MouseMove)
-                return;
-            handle([this, move] { (model_.*move)(); });
-        };
+        widget->onMove = [this, move] { handle([this, move] { (model_.*move)(); }); };
         widget->onLeave = [this, leave] { handle([this, leave] { (model_.*leave)(); }); };
         widget->onClick = [this, click] { handle([this, click] { (model_.*click)(); }); };
         refreshers_.push_back([widget, &model] {

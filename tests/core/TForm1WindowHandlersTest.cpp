@@ -193,3 +193,25 @@ TEST(NoNotificationArea, AStartWithoutArgumentShowsTheWindowAndMinimisingKeepsIt
 
 } // namespace
 } // namespace vespern::test
+
+namespace vespern::test {
+namespace {
+
+TEST(TrayRestart, ANewNotificationAreaGetsTheIconOnlyWhenItShouldShow)
+{
+    RecordingTrayShell shell;
+    TTrayIcon icon;
+    icon.Attach(&shell);
+    icon.SetHint("Vespern");
+    icon.SetIconVisible(true);
+    shell.iconVisible = false; // the area restarted and forgot the icon
+    icon.TaskbarCreated();
+    EXPECT_TRUE(shell.iconVisible);
+    EXPECT_EQ(shell.tooltip, "Vespern");
+    icon.SetIconVisible(false);
+    icon.TaskbarCreated();
+    EXPECT_FALSE(shell.iconVisible);
+}
+
+} // namespace
+} // namespace vespern::test

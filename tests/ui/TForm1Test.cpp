@@ -8,11 +8,13 @@
 #include "ui/Unit2.h"
 #include "ui/Unit5.h"
 #include "ui/components/DateTimePickerExUnit.h"
+#include "ui/components/JpegDecoder.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -104,6 +106,7 @@ private slots:
     void minimisingWithoutNotificationAreaKeepsTheWindow();
     void pickerShowsTheLongTimeFormatAndRejectsUnreadableText();
     void pickerFormatStringIsSentOnlyOnceTheControlExists();
+    void bannerIsDecodedAndBadDataIsRefused();
 
 private:
     std::unique_ptr<QTemporaryDir> home_;
@@ -493,6 +496,33 @@ void TForm1Test::pickerFormatStringIsSentOnlyOnceTheControlExists()
     picker->SetFormatString("");
     QCOMPARE(picker->displayFormat(), QStringLiteral("HH:mm"));
     QCOMPARE(picker->FormatString(), std::string("HH:mm"));
+}
+
+void TForm1Test::bannerIsDecodedAndBadDataIsRefused()
+{
+    auto* image = program_->find<QLabel>("Image1");
+    QCOMPARE(image->pixmap().size(), QSize(260, 26));
+    QVERIFY(image->hasScaledContents());
+    QCOMPARE(image->geometry(), QRect(0, 0, 260, 26));
+
+    QFile file(QStringLiteral(":/vespern/banner.jpg"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const auto decode = [](const QByteArray& data, std::string& error) {
+        return ui::DecodeJpeg(
+            std::span(reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())),
+            error);
+    };
+    std::string error;
+    const auto banner = decode(bytes, error);
+    QCOMPARE(banner.width, 260);
+    QCOMPARE(banner.pixels.size(), std::size_t { 260 * 26 * 3 });
+    for (const QByteArray& bad : { bytes.left(2), QByteArray("not a picture at all"), QByteArray() }) {
+        error.clear();
+        const auto refused = decode(bad, error);
+        QVERIFY(refused.pixels.empty());
+        QVERIFY(!error.empty());
+    }
 }
 
 int main(int argc, char** argv)
