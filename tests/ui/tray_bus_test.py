@@ -157,6 +157,12 @@ def program_test(vespern):
                   "the start-up balloon is shown")
             start_up = calls(notifications, "Notify")[0]
             check(str(start_up[3]) == "Vespern Information", "the start-up balloon has its title")
+            # The notification area restarts: the icon is announced to the new one.
+            session.processes[0].terminate()
+            session.processes[0].wait(5)
+            watcher = session.start_watcher()
+            check(wait_until(lambda: registered_item(watcher) is not None, 10),
+                  "a restarted notification area gets the program's icon again")
             menu_path = str(item.Get("org.kde.StatusNotifierItem", "Menu", dbus_interface=dbus.PROPERTIES_IFACE))
             menu = dbus.Interface(session.bus.get_object(service, menu_path), "com.canonical.dbusmenu")
             layout = menu.GetLayout(0, -1, dbus.Array([], signature="s"))

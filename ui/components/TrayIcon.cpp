@@ -227,7 +227,7 @@ void TTrayIcon::onWatcherRegistered()
         return; // Qt's own icon serves it
     if (ownItem_ == nullptr) {
         ownItem_ = std::make_unique<StatusNotifierItem>(
-            QStringLiteral("vespern"), QImage(QStringLiteral(":/vespern/tray.png")), this);
+            QStringLiteral("vespern"), QImage(QStringLiteral(":/vespern/tray.png")));
         ownItem_->OnActivate = [this](QPoint) { onActivated(QSystemTrayIcon::Trigger); };
         ownItem_->OnSecondaryActivate = [this](QPoint) { onActivated(QSystemTrayIcon::MiddleClick); };
         ownItem_->OnContextMenu = [this](QPoint at) {
