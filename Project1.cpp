@@ -72,6 +72,7 @@ int main(int argc, char** argv)
     vespern::TForm5Model form5;
     vespern::TForm1Model form1(*platform, application, form2, arguments);
     vespern::TForm4Model form4(form1);
+    form1.SetAboutBox(form5);
     vespern::ui::UiEvents events(application);
 
     vespern::ui::TForm1 mainWindow(form1, events);

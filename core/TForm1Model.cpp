@@ -1,6 +1,9 @@
 #include "TForm1Model.h"
 
 #include "ActionFiles.h"
+#include "platform/Win32Constants.h"
+
+#include <optional>
 
 namespace vespern {
 
@@ -14,6 +17,8 @@ TForm1Model::TForm1Model(
           LocalActionInputs { Forced1.Checked, options.CheckBox3.Checked, options.Edit1.Text, options.empty.Checked })
 {
     initialiseControls();
+    TrayIcon1.OnDblClick = [this] { TrayIcon1DblClick(); };
+    TrayIcon1.OnStartup = [this](bool& showMainForm) { TrayIcon1Startup(showMainForm); };
 }
 
 namespace {
@@ -205,7 +210,12 @@ void TForm1Model::initialiseControls()
 void TForm1Model::FormCreate()
 {
     Label3.Caption = actions_.GetLocalComputerName();
-    if (arguments_.empty()) {
+    if (!TrayIcon1.Loaded()) {
+        application_.ShowMainForm = false;
+        Visible = false;
+    }
+    // Without a notification area a hidden start would leave nothing to bring the window back.
+    if (arguments_.empty() && TrayIcon1.NotificationAreaAvailable()) {
         application_.ShowMainForm = false;
         TrayIcon1.ShowBalloon("Vespern Information",
             "Double click icon to show windows and Right click to view popup menu", BalloonIconKind::Info, 10);
@@ -226,6 +236,150 @@ void TForm1Model::Close()
 {
     Visible = false;
     application_.Terminate();
+}
+
+namespace {
+
+const char* const ForceWarningTitle = "Warning";
+const char* const ForceWarningText
+    = "Using this option force Vespern to shutdown windows without promting to save unsaved data."
+      "\r"
+      "You will lose any unsaved data in any application that is running.";
+const char* const HelpFileName = "Vespern help.chm";
+
+// The folder part of a path, without its last separator.
+std::string folderOf(const std::string& path)
+{
+    const auto separator = path.find_last_of('/');
+    return separator == std::string::npos ? std::string() : path.substr(0, separator);
+}
+
+} // namespace
+
+void TForm1Model::RadioGroup1Click()
+{
+    const bool network = RadioGroup1.ItemIndex == 1;
+    Panel5.Visible = network;
+    Panel1.Visible = !network;
+}
+
+void TForm1Model::Forced1Click()
+{
+    if (Forced1.Checked) {
+        SetCheckBox1Checked(true);
+        TrayIcon1.ShowBalloon(ForceWarningTitle, ForceWarningText, BalloonIconKind::Warning, 10);
+    } else {
+        SetCheckBox1Checked(false);
+    }
+}
+
+void TForm1Model::CheckBox1Click()
+{
+    Forced1.Checked = CheckBox1.Checked;
+    if (CheckBox1.Checked)
+        TrayIcon1.ShowBalloon(ForceWarningTitle, ForceWarningText, BalloonIconKind::Warning, 10);
+}
+
+void TForm1Model::ShowMessage1Click()
+{
+    SetCheckBox2Checked(ShowMessage1.Checked);
+}
+
+void TForm1Model::CheckBox2Click()
+{
+    ShowMessage1.Checked = CheckBox2.Checked;
+}
+
+void TForm1Model::SetCheckBox1Checked(bool checked)
+{
+    if (CheckBox1.Checked == checked)
+        return;
+    CheckBox1.Checked = checked;
+    CheckBox1Click();
+}
+
+void TForm1Model::SetCheckBox2Checked(bool checked)
+{
+    if (CheckBox2.Checked == checked)
+        return;
+    CheckBox2.Checked = checked;
+    CheckBox2Click();
+}
+
+void TForm1Model::ShowWindows1Click()
+{
+    application_.ShowMainForm = true;
+    ++MainWindowShow.Count;
+}
+
+void TForm1Model::TrayIcon1DblClick()
+{
+    ShowWindows1Click();
+}
+
+void TForm1Model::TrayIcon1Startup(bool&) { }
+
+void TForm1Model::PopupMenu1Popup() { }
+
+void TForm1Model::ExitVespern1Click()
+{
+    application_.Terminate();
+}
+
+void TForm1Model::Label39Click()
+{
+    const auto path = folderOf(platform_.GetModuleFileNameA(0)) + "/" + HelpFileName;
+    platform_.ShellExecuteA(Window::Main, std::nullopt, path, std::nullopt, std::nullopt, w32::SwShow);
+}
+
+void TForm1Model::Help1Click()
+{
+    Label39Click();
+}
+
+void TForm1Model::Label39MouseMove()
+{
+    Label39.FontSize = 9;
+}
+
+void TForm1Model::Label39MouseLeave()
+{
+    Label39.FontSize = 8;
+}
+
+void TForm1Model::Label40MouseMove()
+{
+    Label40.FontSize = 9;
+}
+
+void TForm1Model::Label40MouseLeave()
+{
+    Label40.FontSize = 8;
+}
+
+void TForm1Model::BitBtn3Click()
+{
+    options_.Visible = true;
+    ++Form2Show.Count;
+}
+
+void TForm1Model::Label40Click()
+{
+    if (aboutBox_ != nullptr)
+        aboutBox_->Show();
+}
+
+void TForm1Model::FormMinimized()
+{
+    if (!TrayIcon1.MinimizeToTray || !TrayIcon1.NotificationAreaAvailable())
+        return;
+    Visible = false;
+    TrayIcon1.AddTrayIcon();
+}
+
+std::string TForm1Model::LongTimeFormat()
+{
+    return platform_.GetLocaleInfoA(w32::LocaleUserDefault, w32::LocaleSTimeFormat);
 }
 
 } // namespace vespern

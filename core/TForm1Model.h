@@ -5,6 +5,7 @@
 #include "LocalActions.h"
 #include "TApplication.h"
 #include "TForm2Model.h"
+#include "TForm5Model.h"
 #include "TTrayIcon.h"
 #include "platform/PowerPlatform.h"
 
@@ -171,6 +172,41 @@ public:
 
     LocalActions& actions() { return actions_; }
 
+    // Window handlers
+    // A request to a view to show its window without modality and bring it to the front; the
+    // view applies each new count once, so a second request raises a window already showing.
+    struct TShowRequest {
+        unsigned Count = 0;
+    };
+    TShowRequest MainWindowShow; // also restores the window when it is minimised
+    TShowRequest Form2Show;
+
+    void RadioGroup1Click();
+    void Forced1Click();
+    void CheckBox1Click();
+    void ShowMessage1Click();
+    void CheckBox2Click();
+    // Setting a check box from code raises its click handler when, and only when, it changes.
+    void SetCheckBox1Checked(bool checked);
+    void SetCheckBox2Checked(bool checked);
+    void ShowWindows1Click();
+    void TrayIcon1DblClick();
+    void TrayIcon1Startup(bool& showMainForm);
+    void PopupMenu1Popup();
+    void ExitVespern1Click();
+    void Label39Click();
+    void Help1Click();
+    void Label39MouseMove();
+    void Label39MouseLeave();
+    void Label40MouseMove();
+    void Label40MouseLeave();
+    void BitBtn3Click();
+    void Label40Click();
+    // The window was minimised: it hides to the tray when there is a notification area to hide in.
+    void FormMinimized();
+    // The user's long time format, the picture the time pickers show.
+    std::string LongTimeFormat();
+
 private:
     void initialiseControls();
 
@@ -179,6 +215,7 @@ private:
     TForm2Model& options_;
     std::vector<std::string> arguments_;
     LocalActions actions_;
+    TForm5Model* aboutBox_ = nullptr;
 
     // Event handlers
 public:
@@ -193,6 +230,8 @@ public:
     // A firing is being handled; ticks that arrive meanwhile do nothing.
     bool EventsBusy() const { return monitor_.Busy(); }
     void SetConfirmationDialog(TForm4Model& dialog) { monitor_.SetConfirmationDialog(dialog); }
+    // The About box, which Label40Click shows.
+    void SetAboutBox(TForm5Model& aboutBox) { aboutBox_ = &aboutBox; }
     EventMonitor& monitor() { return monitor_; }
 
 private:

@@ -6,17 +6,25 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
+class QComboBox;
+class QGroupBox;
 class QLabel;
 class QMenu;
 
 namespace vespern::ui {
 
-// The main window.
+// The main window: a fixed layout of bands stacked top to bottom, 259 pixels wide; a hidden band
+// takes no room. Every control carries its model name as object name and shows the model's state
+// again at each Refresh; programmatic updates never raise the handlers.
 class TForm1 final : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int ClientWidth = 259;
+
     // Builds the window and its tray icon, then runs the model's creation handler.
     TForm1(TForm1Model& model, UiEvents& events);
     ~TForm1() override;
@@ -27,15 +35,44 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    using Refresher = std::function<void()>;
+
+    void buildBanner(QWidget* band);
+    void buildTargetSelector(QWidget* band);
+    void buildLocalSet(QWidget* set);
+    void buildNetworkSet(QWidget* set);
+    void buildActionOptions(QWidget* band);
+    void buildButtons(QWidget* band);
+    void buildProgress(QWidget* band, bool network);
     void buildTrayMenu();
+    void applyShowRequests();
+
+    QLabel* band(const char* name, TPanel& panel, const QString& description);
+    QLabel* panel(QWidget* parent, const char* name, TPanel& panel, QPoint at, const QString& description);
+    QGroupBox* group(QWidget* parent, const char* name, TGroupBox& group, QRect geometry);
+    QLabel* label(QWidget* parent, const char* name, TLabel& label, QRect geometry);
+    QLabel* text(QWidget* parent, const QString& caption, QRect geometry);
+    void spin(QWidget* parent, const char* name, TSpinEdit& spin, QRect geometry);
+    // change runs after the model took the user's choice or text; empty for lists without a handler.
+    QComboBox* list(QWidget* parent, const char* name, TComboBox& list, QRect geometry, std::function<void()> change);
+    void check(QWidget* parent, const char* name, TCheckBox& check, QRect geometry, void (TForm1Model::*click)());
+    QWidget* button(QWidget* parent, const char* name, TButton& button, QRect geometry);
+    void edit(QWidget* parent, const char* name, TEdit& edit, QRect geometry, const QString& description);
+    void picker(QWidget* parent, const char* name, vespern::TDateTimePickerEx& picker, QRect geometry);
+    void handle(const std::function<void()>& handler);
 
     TForm1Model& model_;
     UiEvents& events_;
-    QLabel* label3_ = nullptr;
+    std::string timePicture_;
+    std::vector<Refresher> refreshers_;
     QMenu* popupMenu1_ = nullptr;
     std::unique_ptr<TTrayIcon> trayIcon_;
+    unsigned appliedMainShow_ = 0;
+    unsigned appliedForm2Show_ = 0;
+    bool centred_ = false;
 };
 
 } // namespace vespern::ui

@@ -19,6 +19,7 @@ struct Balloon {
 // one showing while `balloonShowing` is true.
 class RecordingTrayShell final : public TrayIconShell {
 public:
+    bool Available() override { return available; }
     bool UpdateIcon(bool visible, const std::string& tooltip) override
     {
         iconVisible = visible;
@@ -37,6 +38,12 @@ public:
         ++hides;
     }
 
+    void StartClickTimer(int milliseconds) override { clickTimer = milliseconds; }
+    void StopClickTimer() override { clickTimer = 0; }
+    int DoubleClickTime() override { return 500; }
+
+    bool available = true;
+    int clickTimer = 0; // the running click-delay interval, 0 when stopped
     bool iconVisible = false;
     std::string tooltip;
     std::vector<Balloon> balloons;
