@@ -3,6 +3,8 @@
 // The real backend on Linux. Each group of operations maps to the service the desktop offers
 // for it; an operation without a mapping says so on standard error and reports failure.
 
+#include "LinuxRegistry.h"
+#include "ShellLinkObjects.h"
 #include "platform/PowerPlatform.h"
 
 #include <filesystem>
@@ -14,6 +16,7 @@ namespace vespern {
 struct LinuxPaths {
     std::filesystem::path sysRoot = "/sys"; // power supplies
     std::filesystem::path procRoot = "/proc";
+    RegistryPaths registry = RegistryPaths::FromEnvironment();
 };
 
 class LinuxPlatform final : public PowerPlatform {
@@ -105,6 +108,8 @@ private:
     LinuxPaths paths_;
     ErrorSink errors_;
     std::uint32_t lastError_ = 0;
+    LinuxRegistry registry_;
+    ShellLinkObjects links_;
 };
 
 } // namespace vespern
