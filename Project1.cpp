@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     application.Title = "Vespern";
     QApplication::setApplicationDisplayName(QString::fromStdString(application.Title));
 
-    vespern::TForm2Model form2;
+    vespern::TForm2Model form2(*platform, application);
     vespern::TForm1Model form1(*platform, application, form2, arguments);
     vespern::ui::UiEvents events(application);
 

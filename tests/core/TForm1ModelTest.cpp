@@ -10,7 +10,8 @@ namespace {
 
 struct Program {
     explicit Program(std::vector<std::string> arguments)
-        : form1(recorder.platform(), application, form2, std::move(arguments))
+        : form2(recorder.platform(), application)
+        , form1(recorder.platform(), application, form2, std::move(arguments))
     {
         application.Title = "Vespern";
         form1.TrayIcon1.Attach(&tray);

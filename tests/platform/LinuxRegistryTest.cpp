@@ -154,7 +154,6 @@ TEST(LinuxRegistry, TheRunValueIsTheDesktopAutostartEntry)
 
 TEST(LinuxRegistry, TheDesktopFolderComesFromTheUserDirectories)
 {
-    TempUserDirs probe;
     const std::vector<std::pair<const char*, std::string>> cases = {
         { nullptr, "/Desktop" },
         { "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", "/Schreibtisch" },

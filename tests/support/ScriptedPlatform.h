@@ -35,6 +35,9 @@ struct PlatformScript {
     // Process entries (296-byte records) of the next snapshots; a failing snapshot when empty and set.
     std::vector<std::vector<std::uint8_t>> processes;
     bool snapshotFails = false;
+    // Where the registry, file and shell link operations go (a real backend over temporary
+    // directories); scripted answers when null.
+    PowerPlatform* storage = nullptr;
 };
 
 class ScriptedPlatform final : public PowerPlatform {
