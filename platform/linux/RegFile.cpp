@@ -181,7 +181,9 @@ private:
             return nullptr;
         }
         const std::string_view below = rootOnly ? std::string_view {} : full.substr(root.size() + 1);
-        if (below.empty() != rootOnly || below.find("\\\\") != std::string_view::npos || below.back() == '\\') {
+        if (!rootOnly
+            && (below.empty() || below.front() == '\\' || below.back() == '\\'
+                || below.find("\\\\") != std::string_view::npos)) {
             fail("the key path has an empty part");
             return nullptr;
         }

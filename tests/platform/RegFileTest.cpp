@@ -16,6 +16,7 @@ std::vector<std::uint8_t> sz(const std::string& text)
 RegHive sampleHive()
 {
     RegHive hive { "HKEY_CURRENT_USER", {} };
+    hive.createKey("").setValue("", w32::RegSz, sz("the root's own value"));
     RegKey& run = hive.createKey("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
     run.setValue("Vespern", w32::RegSz, sz("/opt/ves \"pern\"\\bin/vespern"));
     run.setValue("", w32::RegSz, sz("default"));
@@ -43,7 +44,9 @@ TEST(RegFile, WhatIsWrittenReadsBackTheSame)
 TEST(RegFile, UsesTheRegistryEditorExportForm)
 {
     const std::string text = SerialiseRegFile(sampleHive());
-    EXPECT_TRUE(text.starts_with("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software]\n"));
+    EXPECT_TRUE(
+        text.starts_with("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER]\n@=\"the root's own value\"\n\n"
+                         "[HKEY_CURRENT_USER\\Software]\n"));
     EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
                         "\"Vespern\"=\"/opt/ves \\\"pern\\\"\\\\bin/vespern\"\n@=\"default\"\n"),
         std::string::npos)
@@ -89,6 +92,8 @@ TEST(RegFile, RejectsMalformedText)
         { header + "[HKEY_LOCAL_MACHINE\\A]\n", "other root" },
         { header + "[HKEY_CURRENT_USER\\A\n", "open section" },
         { header + "[HKEY_CURRENT_USER\\A\\\\B]\n", "empty part" },
+        { header + "[HKEY_CURRENT_USER\\\\A]\n", "leading separator" },
+        { header + "[HKEY_CURRENT_USER\\]\n", "trailing separator" },
         { header + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b\n", "open text" },
         { header + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b\\n\"\n", "unknown escape" },
         { header + "[HKEY_CURRENT_USER\\A]\n\"a\"=dword:123456789\n", "long dword" },
