@@ -36,7 +36,9 @@ private:
     int fd_;
 };
 
-int makeDirectories(const std::filesystem::path& directory)
+} // namespace
+
+int MakeDirectories(const std::filesystem::path& directory)
 {
     if (directory.empty() || ::mkdir(directory.c_str(), 0700) == 0)
         return 0;
@@ -44,12 +46,14 @@ int makeDirectories(const std::filesystem::path& directory)
         return 0;
     if (errno != ENOENT)
         return errno;
-    if (const int error = makeDirectories(directory.parent_path()); error != 0)
+    if (const int error = MakeDirectories(directory.parent_path()); error != 0)
         return error;
     if (::mkdir(directory.c_str(), 0700) == 0 || errno == EEXIST)
         return 0;
     return errno;
 }
+
+namespace {
 
 int writeAll(int fd, std::string_view content)
 {
@@ -70,7 +74,7 @@ int writeAll(int fd, std::string_view content)
 int WriteFileAtomically(const std::filesystem::path& file, std::string_view content)
 {
     const std::filesystem::path directory = file.parent_path().empty() ? "." : file.parent_path();
-    if (const int error = makeDirectories(directory); error != 0)
+    if (const int error = MakeDirectories(directory); error != 0)
         return error;
     std::string pattern = (directory / ("." + file.filename().string() + ".tmp-XXXXXX")).string();
     FileDescriptor fd(::mkstemp(pattern.data()));

@@ -12,6 +12,9 @@ namespace vespern {
 // or the errno of the step that failed; on failure the old file is untouched.
 int WriteFileAtomically(const std::filesystem::path& file, std::string_view content);
 
+// Creates the directory and its missing parents with mode 0700; 0 or the errno.
+int MakeDirectories(const std::filesystem::path& directory);
+
 // The whole file; nothing when it does not exist. errorOut gets the errno of a failed read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, int& errorOut);
 

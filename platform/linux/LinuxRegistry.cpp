@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace vespern {
@@ -89,6 +91,8 @@ std::string desktopExec(const std::string& program)
     for (const char c : argument) {
         if (c == '\\')
             value += "\\\\";
+        else if (c == '\n')
+            value += "\\n";
         else if (c == '%')
             value += "%%";
         else
@@ -181,18 +185,28 @@ RegHive LinuxRegistry::load(HKey root)
     RegHive empty { rootName(root), {} };
     int error = 0;
     const auto content = ReadWholeFile(file, error);
-    if (!content)
+    if (!content) {
+        if (error == 0) {
+            unwritable_.erase(root);
+        } else if (unwritable_.insert(root).second) {
+            // Writing now would replace what could not be read.
+            errors_("vespern: " + file.string() + " cannot be read (" + std::strerror(error) + "); " + rootName(root)
+                + " reads as empty and is not written");
+        }
         return empty;
+    }
     RegParseResult parsed = ParseRegFile(*content, rootName(root));
-    if (parsed.ok)
+    if (parsed.ok) {
+        unwritable_.erase(root);
         return std::move(parsed.hive);
+    }
     // Never overwrite what could not be read: move it aside and start the root afresh.
     const std::filesystem::path aside = file.string() + ".corrupt-" + timestamp();
     if (::rename(file.c_str(), aside.c_str()) == 0) {
-        stuckCorrupt_.erase(root);
+        unwritable_.erase(root);
         errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + "); kept as " + aside.string()
             + ", starting " + rootName(root) + " empty");
-    } else if (stuckCorrupt_.insert(root).second) {
+    } else if (unwritable_.insert(root).second) {
         errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + ") nor moved aside ("
             + std::strerror(errno) + "); " + rootName(root) + " reads as empty and is not written");
     }
@@ -201,9 +215,37 @@ RegHive LinuxRegistry::load(HKey root)
 
 std::int32_t LinuxRegistry::store(HKey root, const RegHive& hive)
 {
-    if (stuckCorrupt_.contains(root))
+    if (unwritable_.contains(root))
         return errorFileCorrupt;
+    removeStaleTemporaries(FileOf(root));
     return Win32ErrorFromErrno(WriteFileAtomically(FileOf(root), SerialiseRegFile(hive)));
+}
+
+// Called with the root locked: no writer is between its temporary file and the rename, so a
+// temporary file left over is one whose writer died.
+void LinuxRegistry::removeStaleTemporaries(const std::filesystem::path& file) const
+{
+    const std::string prefix = "." + file.filename().string() + ".tmp-";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path(), error))
+        if (entry.path().filename().string().starts_with(prefix))
+            std::filesystem::remove(entry.path(), error);
+}
+
+LinuxRegistry::RootLock::RootLock(const std::filesystem::path& file)
+    : fd_(MakeDirectories(file.parent_path()) != 0
+            ? -1
+            : ::open((file.parent_path() / ("." + file.filename().string() + ".lock")).c_str(),
+                O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+{
+    if (fd_ >= 0)
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
+}
+
+LinuxRegistry::RootLock::~RootLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 std::int32_t LinuxRegistry::CreateKey(HKey key, const std::string& subKey, HKey& result, std::uint32_t& disposition)
@@ -216,6 +258,7 @@ std::int32_t LinuxRegistry::CreateKey(HKey key, const std::string& subKey, HKey&
         return errorInvalidParameter;
     const std::string below = NormaliseKeyPath(subKey);
     Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
+    const RootLock lock(FileOf(at.root));
     RegHive hive = load(at.root);
     if (hive.keyExists(at.path)) {
         disposition = w32::RegOpenedExistingKey;
@@ -289,6 +332,7 @@ std::int32_t LinuxRegistry::SetValue(
         return errorInvalidHandle;
     if (!storable(valueName))
         return errorInvalidParameter;
+    const RootLock lock(FileOf(at.root));
     RegHive hive = load(at.root);
     hive.createKey(at.path).setValue(valueName, type, std::vector<std::uint8_t>(data.begin(), data.end()));
     if (const std::int32_t error = store(at.root, hive); error != 0)
@@ -301,6 +345,7 @@ std::int32_t LinuxRegistry::DeleteValue(HKey key, const std::string& valueName)
     Location at;
     if (!resolve(key, at))
         return errorInvalidHandle;
+    const RootLock lock(FileOf(at.root));
     RegHive hive = load(at.root);
     RegKey* stored = hive.findKey(at.path);
     if (!stored || !stored->deleteValue(valueName))

@@ -53,7 +53,21 @@ private:
         std::string path; // normalised, below the root
     };
 
+    // Serialises the read-modify-write of one root between processes. Without a lock file
+    // (a directory the user may not write) the write that follows fails anyway.
+    class RootLock {
+    public:
+        explicit RootLock(const std::filesystem::path& file);
+        ~RootLock();
+        RootLock(const RootLock&) = delete;
+        RootLock& operator=(const RootLock&) = delete;
+
+    private:
+        int fd_;
+    };
+
     bool resolve(HKey key, Location& location) const;
+    void removeStaleTemporaries(const std::filesystem::path& file) const;
     RegHive load(HKey root);
     std::int32_t store(HKey root, const RegHive& hive);
     std::int32_t afterSet(
@@ -64,8 +78,8 @@ private:
     ErrorSink errors_;
     std::map<HKey, Location> open_;
     HKey nextHandle_ = 0x1000;
-    // Roots whose unreadable file could not be moved aside: read as empty, never written.
-    std::set<HKey> stuckCorrupt_;
+    // Roots whose file could not be read nor moved aside: read as empty, never written.
+    std::set<HKey> unwritable_;
 };
 
 } // namespace vespern

@@ -65,6 +65,7 @@ TEST(CrashSafety, AKilledSaveLeavesEveryFileWhole)
     // One whole save first: the kills then land anywhere within one.
     const auto start = std::chrono::steady_clock::now();
     h.form2.SetChecked(h.form2.CheckBox3, true);
+    h.form2.Edit1.Text = "/opt/program-0" + std::string(300, 'x');
     ASSERT_TRUE(h.run([&] { h.form2.BitBtn1Click(); }));
     const auto saveTime
         = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
@@ -84,6 +85,33 @@ TEST(CrashSafety, AKilledSaveLeavesEveryFileWhole)
         if (HasFailure())
             break;
     }
+}
+
+TEST(CrashSafety, TwoProgramsWritingAtOnceLoseNoValue)
+{
+    OptionsHarness h;
+    constexpr int perWriter = 30;
+    std::vector<pid_t> writers;
+    for (const char* prefix : { "first-", "second-" }) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0; i < perWriter; ++i)
+                h.putSetting(prefix + std::to_string(i), "1");
+            ::_exit(0);
+        }
+        writers.push_back(child);
+    }
+    for (const pid_t child : writers) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (const char* prefix : { "first-", "second-" })
+        for (int i = 0; i < perWriter; ++i)
+            EXPECT_EQ(h.getSetting(prefix + std::to_string(i)), Sz("1")) << prefix << i;
+    for (const auto& entry : std::filesystem::directory_iterator(h.dirs.registry))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
 }
 
 } // namespace
