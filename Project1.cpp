@@ -34,6 +34,8 @@ With an argument it runs the action that the argument's file name names and ends
 
 Environment:
   VESPERN_DRY_RUN=1   print every request to the system on standard error instead of making it
+  VESPERN_REGISTRY_DIR=DIR  keep the options and system values of every registry root in DIR
+                      (by default $XDG_CONFIG_HOME/vespern, and /etc/vespern for the machine)
 )";
 
 } // namespace

@@ -23,6 +23,8 @@ constexpr char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char autostartValue[] = "Vespern";
 constexpr char shellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char desktopValue[] = "desktop";
+constexpr char systemPoliciesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\system";
+constexpr char explorerPoliciesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 
 std::int32_t code(std::uint32_t error)
 {
@@ -281,7 +283,7 @@ std::int32_t LinuxRegistry::OpenKey(HKey key, const std::string& subKey, HKey& r
         return errorInvalidHandle;
     const std::string below = NormaliseKeyPath(subKey);
     Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
-    if (!load(at.root).keyExists(at.path))
+    if (!load(at.root).keyExists(at.path) && !isShellFolders(at))
         return code(w32::ErrorFileNotFound);
     result = nextHandle_++;
     open_[result] = std::move(at);
@@ -295,13 +297,12 @@ std::int32_t LinuxRegistry::QueryValue(
     if (!resolve(key, at))
         return errorInvalidHandle;
     RegHive hive = load(at.root);
-    if (!hive.keyExists(at.path))
+    if (!hive.keyExists(at.path) && !isShellFolders(at))
         return code(w32::ErrorFileNotFound); // deleted by another program since it was opened
     RegKey* stored = hive.findKey(at.path);
     const RegValue* value = stored ? stored->findValue(valueName) : nullptr;
     RegValue desktop;
-    if (!value && at.root == w32::HkeyCurrentUser && EqualsIgnoreCase(at.path, shellFoldersKey)
-        && EqualsIgnoreCase(valueName, desktopValue)) {
+    if (!value && isShellFolders(at) && EqualsIgnoreCase(valueName, desktopValue)) {
         const std::string dir = XdgDesktopDir();
         desktop = { desktopValue, w32::RegSz, std::vector<std::uint8_t>(dir.begin(), dir.end()) };
         desktop.data.push_back(0);
@@ -363,10 +364,17 @@ std::int32_t LinuxRegistry::CloseKey(HKey key)
     return open_.erase(key) > 0 ? 0 : errorInvalidHandle;
 }
 
+// The folder key is there whether written or not: its desktop value always has an answer.
+bool LinuxRegistry::isShellFolders(const Location& at)
+{
+    return at.root == w32::HkeyCurrentUser && EqualsIgnoreCase(at.path, shellFoldersKey);
+}
+
 // The autostart value also means the desktop's autostart entry.
 std::int32_t LinuxRegistry::afterSet(
     const Location& at, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data)
 {
+    reportPolicy(at, type, data);
     if (at.root != w32::HkeyCurrentUser || !EqualsIgnoreCase(at.path, runKey)
         || !EqualsIgnoreCase(valueName, autostartValue))
         return 0;
@@ -377,6 +385,20 @@ std::int32_t LinuxRegistry::afterSet(
     const std::string entry = "[Desktop Entry]\nType=Application\nName=Vespern\nExec=" + desktopExec(textOf(data))
         + "\nX-GNOME-Autostart-enabled=true\n";
     return Win32ErrorFromErrno(WriteFileAtomically(AutostartFile(), entry));
+}
+
+// The system policies are kept for other programs that read them, but this desktop has no task
+// manager or start menu that obeys them.
+void LinuxRegistry::reportPolicy(const Location& at, std::uint32_t type, std::span<const std::uint8_t> data)
+{
+    const bool policyKey
+        = EqualsIgnoreCase(at.path, systemPoliciesKey) || EqualsIgnoreCase(at.path, explorerPoliciesKey);
+    const bool on
+        = type == w32::RegDword && std::any_of(data.begin(), data.end(), [](std::uint8_t b) { return b != 0; });
+    if (!policyKey || !on || policyReported_)
+        return;
+    policyReported_ = true;
+    errors_("vespern: the task manager and start menu policies are stored, but this desktop does not apply them");
 }
 
 void LinuxRegistry::afterDelete(const Location& at, const std::string& valueName)

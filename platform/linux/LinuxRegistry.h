@@ -73,6 +73,8 @@ private:
     std::int32_t afterSet(
         const Location& at, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data);
     void afterDelete(const Location& at, const std::string& valueName);
+    void reportPolicy(const Location& at, std::uint32_t type, std::span<const std::uint8_t> data);
+    static bool isShellFolders(const Location& at);
 
     RegistryPaths paths_;
     ErrorSink errors_;
@@ -80,6 +82,7 @@ private:
     HKey nextHandle_ = 0x1000;
     // Roots whose file could not be read nor moved aside: read as empty, never written.
     std::set<HKey> unwritable_;
+    bool policyReported_ = false;
 };
 
 } // namespace vespern

@@ -1,6 +1,8 @@
 #include "support/OptionsHarness.h"
 #include "support/RunProgram.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace vespern::test {
@@ -92,6 +94,34 @@ TEST(DesktopActionFiles, AnEmptyDesktopFolderIsRefused)
     d.tick(d.form2.reboot_scut, true);
     ASSERT_EQ(d.dialogs.shown.size(), 1u);
     EXPECT_TRUE(d.recorder.callsTo({ "IPersistFile::Save", "DeleteFileA" }).empty());
+}
+
+TEST(DesktopActionFiles, TheDryRunWritesAndDeletesNothing)
+{
+    TempUserDirs dirs;
+    std::filesystem::create_directories(dirs.home / "Desktop");
+    LinuxPlatform real(LinuxPaths {}, [](const std::string&) {});
+    std::vector<std::string> printed;
+    TracingPlatform dryRun(
+        real, TracingPlatform::Mode::DryRun, [&](const std::string& line) { printed.push_back(line); });
+    RecordingDialogs dialogs;
+    TApplication application(dialogs);
+    TForm2Model form2(dryRun, application);
+    WriteText(dirs.home / "Desktop" / "REBOOT.link", "kept");
+    application.Dispatch([&] { form2.SetChecked(form2.shutdown_scut, true); });
+    application.Dispatch([&] { form2.SetChecked(form2.reboot_scut, true); });
+    application.Dispatch([&] { form2.SetChecked(form2.reboot_scut, false); });
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(std::filesystem::exists(dirs.home / "Desktop" / "SHUTDOWN.link"));
+    EXPECT_TRUE(std::filesystem::exists(dirs.home / "Desktop" / "REBOOT.link"));
+    EXPECT_FALSE(std::filesystem::exists(dirs.registry));
+    const std::string desktop = (dirs.home / "Desktop").string();
+    EXPECT_NE(std::find_if(printed.begin(), printed.end(),
+                  [&](const std::string& line) {
+                      return line.starts_with("IPersistFile::Save")
+                          && line.find(desktop + "\\SHUTDOWN.link") != std::string::npos;
+                  }),
+        printed.end());
 }
 
 } // namespace

@@ -168,10 +168,30 @@ TEST(LinuxRegistry, TheDesktopFolderComesFromTheUserDirectories)
         const std::string expected = suffix.empty() ? "/srv/desk" : r.dirs.home.string() + suffix;
         EXPECT_EQ(r.read(key, "desktop", &type), expected + std::string(1, '\0')) << (userDirs ? userDirs : "none");
         EXPECT_EQ(type, w32::RegSz);
+        HKey opened = 0;
+        EXPECT_EQ(r.platform.RegOpenKeyExA(w32::HkeyCurrentUser,
+                      "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                      "Shell Folders",
+                      0, w32::KeyAllAccess, opened),
+            0)
+            << "the folder key answers without having been written";
         // A stored value wins.
         ASSERT_EQ(r.platform.RegSetValueExA(key, "Desktop", w32::RegSz, sz("/elsewhere")), 0);
         EXPECT_EQ(r.read(key, "desktop"), std::string("/elsewhere", 11));
     }
+}
+
+TEST(LinuxRegistry, PoliciesThisDesktopIgnoresAreReportedOnce)
+{
+    Registry r;
+    const std::uint8_t one[] = { 1, 0, 0, 0 }, zero[] = { 0, 0, 0, 0 };
+    const HKey key = r.create(w32::HkeyCurrentUser, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\system");
+    ASSERT_EQ(r.platform.RegSetValueExA(key, "DisableTaskMgr", w32::RegDword, zero), 0);
+    EXPECT_TRUE(r.errors.empty());
+    ASSERT_EQ(r.platform.RegSetValueExA(key, "DisableTaskMgr", w32::RegDword, one), 0);
+    ASSERT_EQ(r.platform.RegSetValueExA(key, "DisableTaskMgr", w32::RegDword, one), 0);
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_NE(r.errors[0].find("does not apply them"), std::string::npos);
 }
 
 } // namespace
