@@ -21,6 +21,17 @@ QString text(const std::string& value)
     return QString::fromStdString(value);
 }
 
+// Tahoma 8 as the pixel layout expects it (about 10 pixels high); where Tahoma is missing, a face about
+// as narrow, so that the captions fit their fixed boxes.
+QFont layoutFont()
+{
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+        { QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Arial") });
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(10);
+    return font;
+}
+
 } // namespace
 
 QString QtFileFilter(const std::string& filter, bool offerAllFiles)
@@ -61,7 +72,7 @@ TForm2::TForm2(TForm2Model& model, UiEvents& events, QWidget* mainWindow, FileOp
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(text(model_.Caption));
     setAccessibleName(text(model_.Caption));
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setFont(layoutFont());
     setFixedSize(260, 193);
 
     auto* tabControl = addPanel("TabControl1", QStringLiteral("Option pages"), this, { 0, 0, 260, 161 });
