@@ -80,9 +80,10 @@ int WriteFileAtomically(const std::filesystem::path& file, std::string_view cont
     FileDescriptor fd(::mkstemp(pattern.data()));
     if (fd.get() < 0)
         return errno;
+    // A replacement keeps the old file's mode; a new file is readable by all like any other
+    // (the 0700 directories are what keep a user's files to the user).
     struct stat old { };
-    if (::stat(file.c_str(), &old) == 0)
-        ::fchmod(fd.get(), old.st_mode & 07777);
+    ::fchmod(fd.get(), ::stat(file.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644);
     int error = writeAll(fd.get(), content);
     if (error == 0 && ::fsync(fd.get()) != 0)
         error = errno;

@@ -9,7 +9,8 @@ namespace vespern {
 
 // Replaces the file's content in one step: a temporary file in the same directory, flushed to
 // disk, renamed over the old one. The directory is created (mode 0700) when missing. Returns 0
-// or the errno of the step that failed; on failure the old file is untouched.
+// or the errno of the step that failed; on failure the old file is untouched. A new file gets
+// mode 0644, a replaced one keeps its mode.
 int WriteFileAtomically(const std::filesystem::path& file, std::string_view content);
 
 // Creates the directory and its missing parents with mode 0700; 0 or the errno.
