@@ -37,6 +37,8 @@ With an argument it runs the action that the argument's file name names and ends
 
 Environment:
   VESPERN_DRY_RUN=1   print every request to the system on standard error instead of making it
+  VESPERN_REGISTRY_DIR=DIR  keep the options and system values of every registry root in DIR
+                      (by default $XDG_CONFIG_HOME/vespern, and /etc/vespern for the machine)
 )";
 
 } // namespace
@@ -68,7 +70,7 @@ int main(int argc, char** argv)
     application.Title = "Vespern";
     QApplication::setApplicationDisplayName(QString::fromStdString(application.Title));
 
-    vespern::TForm2Model form2;
+    vespern::TForm2Model form2(*platform, application);
     vespern::TForm5Model form5;
     vespern::TForm1Model form1(*platform, application, form2, arguments);
     vespern::TForm4Model form4(form1);

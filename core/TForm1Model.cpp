@@ -220,6 +220,9 @@ void TForm1Model::FormCreate()
         TrayIcon1.ShowBalloon("Vespern Information",
             "Double click icon to show windows and Right click to view popup menu", BalloonIconKind::Info, 10);
     }
+    // Before anything can run an action (tray menu, events, the command line), so that the
+    // saved pre-action options apply from the start and not only after the first show.
+    options_.LoadSettings();
 }
 
 void TForm1Model::FormShow()

@@ -1,5 +1,6 @@
 #include "LinuxPlatform.h"
 
+#include "AtomicFile.h"
 #include "AvahiDiscovery.h"
 #include "LocaleFormat.h"
 #include "PowerSupply.h"
@@ -8,10 +9,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -72,15 +75,14 @@ std::optional<Luid> knownPrivilege(const std::string& name)
 
 LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors)
     : paths_(std::move(paths))
-    , errors_(std::move(errors))
+    , errors_(errors ? std::move(errors) : [](const std::string& line) { std::cerr << line << std::endl; })
     , logind_(paths_.busTimeout)
     , networkManager_(paths_.busTimeout)
     , screenSaver_(paths_.busTimeout)
     , displayPower_(paths_.busTimeout)
     , discovery_(std::make_unique<AvahiDiscovery>())
+    , registry_(paths_.registry, errors_)
 {
-    if (!errors_)
-        errors_ = [](const std::string& line) { std::cerr << line << std::endl; };
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
@@ -419,61 +421,64 @@ ItemIdList LinuxPlatform::SHBrowseForFolderA(const BrowseInfo& info, DisplayName
 void LinuxPlatform::SHGetMallocFree(ItemIdList) { }
 
 std::int32_t LinuxPlatform::RegCreateKeyExA(
-    HKey, const std::string&, std::uint32_t, std::uint32_t, HKey& result, std::uint32_t&)
+    HKey key, const std::string& subKey, std::uint32_t, std::uint32_t, HKey& result, std::uint32_t& disposition)
 {
-    unavailable("RegCreateKeyExA");
-    result = 0;
-    return static_cast<std::int32_t>(w32::ErrorCallNotImplemented);
+    return registry_.CreateKey(key, subKey, result, disposition);
 }
 
-std::int32_t LinuxPlatform::RegOpenKeyExA(HKey, const std::string&, std::uint32_t, std::uint32_t, HKey& result)
+std::int32_t LinuxPlatform::RegOpenKeyExA(
+    HKey key, const std::string& subKey, std::uint32_t, std::uint32_t, HKey& result)
 {
-    unavailable("RegOpenKeyExA");
-    result = 0;
-    return static_cast<std::int32_t>(w32::ErrorCallNotImplemented);
+    return registry_.OpenKey(key, subKey, result);
 }
 
 std::int32_t LinuxPlatform::RegQueryValueExA(
-    HKey, const std::string&, std::uint32_t&, std::span<std::uint8_t>, std::uint32_t&)
+    HKey key, const std::string& valueName, std::uint32_t& type, std::span<std::uint8_t> data, std::uint32_t& dataSize)
 {
-    return static_cast<std::int32_t>(w32::ErrorCallNotImplemented);
+    return registry_.QueryValue(key, valueName, type, data, dataSize);
 }
 
-std::int32_t LinuxPlatform::RegSetValueExA(HKey, const std::string&, std::uint32_t, std::span<const std::uint8_t>)
+std::int32_t LinuxPlatform::RegSetValueExA(
+    HKey key, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data)
 {
-    unavailable("RegSetValueExA");
-    return static_cast<std::int32_t>(w32::ErrorCallNotImplemented);
+    return registry_.SetValue(key, valueName, type, data);
 }
 
-std::int32_t LinuxPlatform::RegDeleteValueA(HKey, const std::string&)
+std::int32_t LinuxPlatform::RegDeleteValueA(HKey key, const std::string& valueName)
 {
-    unavailable("RegDeleteValueA");
-    return static_cast<std::int32_t>(w32::ErrorCallNotImplemented);
+    return registry_.DeleteValue(key, valueName);
 }
 
-std::int32_t LinuxPlatform::RegCloseKey(HKey)
+std::int32_t LinuxPlatform::RegCloseKey(HKey key)
 {
-    return 0;
+    return registry_.CloseKey(key);
 }
 
-bool LinuxPlatform::DeleteFileA(const std::string&)
+// File names arrive with either separator; "\" is a separator here as on the system they come from.
+bool LinuxPlatform::DeleteFileA(const std::string& fileName)
 {
-    unavailable("DeleteFileA");
+    const std::string path = NativePath(fileName);
+    if (::unlink(path.c_str()) == 0)
+        return true;
+    lastError_ = static_cast<std::uint32_t>(errno == ENOENT ? w32::ErrorFileNotFound : Win32ErrorFromErrno(errno));
     return false;
 }
 
 std::uint32_t LinuxPlatform::GetFileAttributesA(const std::string& fileName)
 {
     std::error_code error;
-    const auto status = std::filesystem::status(fileName, error);
+    const auto status = std::filesystem::status(NativePath(fileName), error);
     if (error || !std::filesystem::exists(status))
         return w32::InvalidFileAttributes;
     return std::filesystem::is_directory(status) ? w32::FileAttributeDirectory : 0x80; // FILE_ATTRIBUTE_NORMAL
 }
 
-bool LinuxPlatform::CreateDirectoryA(const std::string&)
+bool LinuxPlatform::CreateDirectoryA(const std::string& pathName)
 {
-    unavailable("CreateDirectoryA");
+    const std::string path = NativePath(pathName);
+    if (::mkdir(path.c_str(), 0777) == 0)
+        return true;
+    lastError_ = errno == EEXIST ? 183 : static_cast<std::uint32_t>(Win32ErrorFromErrno(errno)); // ERROR_ALREADY_EXISTS
     return false;
 }
 
@@ -482,52 +487,54 @@ std::int32_t LinuxPlatform::CoInitialize()
     return w32::SOk;
 }
 
-std::int32_t LinuxPlatform::CoCreateInstance(const std::string&, std::uint32_t, const std::string&, ComObject& object)
+std::int32_t LinuxPlatform::CoCreateInstance(
+    const std::string& clsid, std::uint32_t clsContext, const std::string& iid, ComObject& object)
 {
-    unavailable("CoCreateInstance");
-    object = 0;
-    return w32::RegdbEClassNotReg;
+    if ((clsContext & w32::ClsctxInprocServer) == 0) {
+        object = 0;
+        return w32::RegdbEClassNotReg;
+    }
+    return links_.Create(clsid, iid, object);
 }
 
-std::int32_t LinuxPlatform::QueryInterface(ComObject, const std::string&, ComObject& result)
+std::int32_t LinuxPlatform::QueryInterface(ComObject object, const std::string& iid, ComObject& result)
 {
-    result = 0;
-    return w32::ENoInterface;
+    return links_.QueryInterface(object, iid, result);
 }
 
-std::uint32_t LinuxPlatform::Release(ComObject)
+std::uint32_t LinuxPlatform::Release(ComObject object)
 {
-    return 0;
+    return links_.Release(object);
 }
 
-std::int32_t LinuxPlatform::IShellLinkA_SetArguments(ComObject, const std::string&)
+std::int32_t LinuxPlatform::IShellLinkA_SetArguments(ComObject link, const std::string& arguments)
 {
-    return w32::EFail;
+    return links_.SetArguments(link, arguments);
 }
 
-std::int32_t LinuxPlatform::IShellLinkA_SetPath(ComObject, const std::string&)
+std::int32_t LinuxPlatform::IShellLinkA_SetPath(ComObject link, const std::string& path)
 {
-    return w32::EFail;
+    return links_.SetPath(link, path);
 }
 
-std::int32_t LinuxPlatform::IShellLinkA_SetWorkingDirectory(ComObject, const std::string&)
+std::int32_t LinuxPlatform::IShellLinkA_SetWorkingDirectory(ComObject link, const std::string& directory)
 {
-    return w32::EFail;
+    return links_.SetWorkingDirectory(link, directory);
 }
 
-std::int32_t LinuxPlatform::IShellLinkA_SetDescription(ComObject, const std::string&)
+std::int32_t LinuxPlatform::IShellLinkA_SetDescription(ComObject link, const std::string& description)
 {
-    return w32::EFail;
+    return links_.SetDescription(link, description);
 }
 
-std::int32_t LinuxPlatform::IShellLinkA_SetIconLocation(ComObject, const std::string&, std::int32_t)
+std::int32_t LinuxPlatform::IShellLinkA_SetIconLocation(ComObject link, const std::string& iconPath, std::int32_t index)
 {
-    return w32::EFail;
+    return links_.SetIconLocation(link, iconPath, index);
 }
 
-std::int32_t LinuxPlatform::IPersistFile_Save(ComObject, const std::u16string&, bool)
+std::int32_t LinuxPlatform::IPersistFile_Save(ComObject file, const std::u16string& fileName, bool)
 {
-    return w32::EFail;
+    return links_.Save(file, fileName);
 }
 
 std::string LinuxPlatform::SysErrorMessage(std::int32_t code)

@@ -5,10 +5,12 @@
 
 #include "ComputerDiscovery.h"
 #include "DisplayPower.h"
+#include "LinuxRegistry.h"
 #include "Logind.h"
 #include "NetworkManager.h"
 #include "Outcome.h"
 #include "ScreenSaver.h"
+#include "ShellLinkObjects.h"
 #include "platform/PowerPlatform.h"
 
 #include <chrono>
@@ -24,6 +26,7 @@ struct LinuxPaths {
     std::filesystem::path procRoot = "/proc";
     // How long a desktop service (logind, NetworkManager, the screensaver) may take to answer.
     std::chrono::milliseconds busTimeout { 5000 };
+    RegistryPaths registry = RegistryPaths::FromEnvironment();
 };
 
 class LinuxPlatform final : public PowerPlatform {
@@ -130,6 +133,8 @@ private:
     std::unique_ptr<ComputerDiscovery> discovery_;
     ComputerPicker picker_;
     ItemIdList lastIdList_ = 0;
+    LinuxRegistry registry_;
+    ShellLinkObjects links_;
 };
 
 } // namespace vespern

@@ -10,7 +10,8 @@ namespace {
 
 struct Program {
     explicit Program(std::vector<std::string> arguments)
-        : form1(recorder.platform(), application, form2, std::move(arguments))
+        : form2(recorder.platform(), application)
+        , form1(recorder.platform(), application, form2, std::move(arguments))
     {
         application.Title = "Vespern";
         form1.TrayIcon1.Attach(&tray);
@@ -34,7 +35,7 @@ struct Program {
     RecordingDialogs dialogs;
     TApplication application { dialogs };
     RecordingTrayShell tray;
-    TForm2Model form2;
+    TForm2Model form2 { recorder.platform(), application };
     TForm1Model form1;
 };
 

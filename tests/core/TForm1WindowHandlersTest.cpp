@@ -46,7 +46,7 @@ struct Window {
     RecordingDialogs dialogs;
     TApplication application { dialogs };
     RecordingTrayShell tray;
-    TForm2Model form2;
+    TForm2Model form2 { recorder.platform(), application };
     TForm1Model form1 { recorder.platform(), application, form2, {} };
 };
 

@@ -142,7 +142,7 @@ struct MonitorProgram {
     RecordingPlatform recorder;
     NestedLoopDialogs dialogs;
     TApplication application { dialogs };
-    TForm2Model form2;
+    TForm2Model form2 { recorder.platform(), application };
     TForm1Model form1 { recorder.platform(), application, form2, {} };
     TForm4Model form4 { form1 };
 };

@@ -231,53 +231,73 @@ ItemIdList ScriptedPlatform::SHBrowseForFolderA(const BrowseInfo&, DisplayNameBu
 
 void ScriptedPlatform::SHGetMallocFree(ItemIdList) { }
 
-std::int32_t ScriptedPlatform::RegCreateKeyExA(
-    HKey, const std::string&, std::uint32_t, std::uint32_t, HKey& result, std::uint32_t& disposition)
+std::int32_t ScriptedPlatform::RegCreateKeyExA(HKey key, const std::string& subKey, std::uint32_t options,
+    std::uint32_t samDesired, HKey& result, std::uint32_t& disposition)
 {
+    if (script.storage)
+        return script.storage->RegCreateKeyExA(key, subKey, options, samDesired, result, disposition);
     result = 0x4000;
     disposition = w32::RegOpenedExistingKey;
     return 0;
 }
 
-std::int32_t ScriptedPlatform::RegOpenKeyExA(HKey, const std::string&, std::uint32_t, std::uint32_t, HKey& result)
+std::int32_t ScriptedPlatform::RegOpenKeyExA(
+    HKey key, const std::string& subKey, std::uint32_t options, std::uint32_t samDesired, HKey& result)
 {
+    if (script.storage)
+        return script.storage->RegOpenKeyExA(key, subKey, options, samDesired, result);
     result = 0x4000;
     return 0;
 }
 
 std::int32_t ScriptedPlatform::RegQueryValueExA(
-    HKey, const std::string&, std::uint32_t&, std::span<std::uint8_t>, std::uint32_t&)
+    HKey key, const std::string& valueName, std::uint32_t& type, std::span<std::uint8_t> data, std::uint32_t& dataSize)
 {
+    if (script.storage)
+        return script.storage->RegQueryValueExA(key, valueName, type, data, dataSize);
     return static_cast<std::int32_t>(w32::ErrorFileNotFound);
 }
 
-std::int32_t ScriptedPlatform::RegSetValueExA(HKey, const std::string&, std::uint32_t, std::span<const std::uint8_t>)
+std::int32_t ScriptedPlatform::RegSetValueExA(
+    HKey key, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data)
 {
+    if (script.storage)
+        return script.storage->RegSetValueExA(key, valueName, type, data);
     return 0;
 }
 
-std::int32_t ScriptedPlatform::RegDeleteValueA(HKey, const std::string&)
+std::int32_t ScriptedPlatform::RegDeleteValueA(HKey key, const std::string& valueName)
 {
+    if (script.storage)
+        return script.storage->RegDeleteValueA(key, valueName);
     return 0;
 }
 
-std::int32_t ScriptedPlatform::RegCloseKey(HKey)
+std::int32_t ScriptedPlatform::RegCloseKey(HKey key)
 {
+    if (script.storage)
+        return script.storage->RegCloseKey(key);
     return 0;
 }
 
-bool ScriptedPlatform::DeleteFileA(const std::string&)
+bool ScriptedPlatform::DeleteFileA(const std::string& fileName)
 {
+    if (script.storage)
+        return script.storage->DeleteFileA(fileName);
     return true;
 }
 
-std::uint32_t ScriptedPlatform::GetFileAttributesA(const std::string&)
+std::uint32_t ScriptedPlatform::GetFileAttributesA(const std::string& fileName)
 {
+    if (script.storage)
+        return script.storage->GetFileAttributesA(fileName);
     return w32::FileAttributeDirectory;
 }
 
-bool ScriptedPlatform::CreateDirectoryA(const std::string&)
+bool ScriptedPlatform::CreateDirectoryA(const std::string& pathName)
 {
+    if (script.storage)
+        return script.storage->CreateDirectoryA(pathName);
     return true;
 }
 
@@ -287,50 +307,69 @@ std::int32_t ScriptedPlatform::CoInitialize()
 }
 
 std::int32_t ScriptedPlatform::CoCreateInstance(
-    const std::string&, std::uint32_t, const std::string&, ComObject& object)
+    const std::string& clsid, std::uint32_t clsContext, const std::string& iid, ComObject& object)
 {
+    if (script.storage)
+        return script.storage->CoCreateInstance(clsid, clsContext, iid, object);
     object = 0x5000;
     return 0;
 }
 
-std::int32_t ScriptedPlatform::QueryInterface(ComObject object, const std::string&, ComObject& result)
+std::int32_t ScriptedPlatform::QueryInterface(ComObject object, const std::string& iid, ComObject& result)
 {
+    if (script.storage)
+        return script.storage->QueryInterface(object, iid, result);
     result = object + 1;
     return 0;
 }
 
-std::uint32_t ScriptedPlatform::Release(ComObject)
+std::uint32_t ScriptedPlatform::Release(ComObject object)
 {
+    if (script.storage)
+        return script.storage->Release(object);
     return 0;
 }
 
-std::int32_t ScriptedPlatform::IShellLinkA_SetArguments(ComObject, const std::string&)
+std::int32_t ScriptedPlatform::IShellLinkA_SetArguments(ComObject link, const std::string& arguments)
 {
+    if (script.storage)
+        return script.storage->IShellLinkA_SetArguments(link, arguments);
     return 0;
 }
 
-std::int32_t ScriptedPlatform::IShellLinkA_SetPath(ComObject, const std::string&)
+std::int32_t ScriptedPlatform::IShellLinkA_SetPath(ComObject link, const std::string& path)
 {
+    if (script.storage)
+        return script.storage->IShellLinkA_SetPath(link, path);
     return 0;
 }
 
-std::int32_t ScriptedPlatform::IShellLinkA_SetWorkingDirectory(ComObject, const std::string&)
+std::int32_t ScriptedPlatform::IShellLinkA_SetWorkingDirectory(ComObject link, const std::string& directory)
 {
+    if (script.storage)
+        return script.storage->IShellLinkA_SetWorkingDirectory(link, directory);
     return 0;
 }
 
-std::int32_t ScriptedPlatform::IShellLinkA_SetDescription(ComObject, const std::string&)
+std::int32_t ScriptedPlatform::IShellLinkA_SetDescription(ComObject link, const std::string& description)
 {
+    if (script.storage)
+        return script.storage->IShellLinkA_SetDescription(link, description);
     return 0;
 }
 
-std::int32_t ScriptedPlatform::IShellLinkA_SetIconLocation(ComObject, const std::string&, std::int32_t)
+std::int32_t ScriptedPlatform::IShellLinkA_SetIconLocation(
+    ComObject link, const std::string& iconPath, std::int32_t index)
 {
+    if (script.storage)
+        return script.storage->IShellLinkA_SetIconLocation(link, iconPath, index);
     return 0;
 }
 
-std::int32_t ScriptedPlatform::IPersistFile_Save(ComObject, const std::u16string&, bool)
+std::int32_t ScriptedPlatform::IPersistFile_Save(ComObject file, const std::u16string& fileName, bool remember)
 {
+    if (script.storage)
+        return script.storage->IPersistFile_Save(file, fileName, remember);
     return 0;
 }
 

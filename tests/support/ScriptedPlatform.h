@@ -38,6 +38,9 @@ struct PlatformScript {
     bool networkFolderFails = false; // SHGetSpecialFolderLocation
     // What the computer browser answers, consumed in order; no value (or none left) is a cancel.
     std::vector<std::optional<std::string>> browseAnswers;
+    // Where the registry, file and shell link operations go (a real backend over temporary
+    // directories); scripted answers when null.
+    PowerPlatform* storage = nullptr;
 };
 
 class ScriptedPlatform final : public PowerPlatform {

@@ -61,7 +61,7 @@ struct Program {
     RecordingPlatform recorder;
     RecordingDialogs dialogs;
     TApplication application { dialogs };
-    TForm2Model form2;
+    TForm2Model form2 { recorder.platform(), application };
     TForm1Model form1 { recorder.platform(), application, form2, {} };
     ui::UiEvents events { application };
     ui::TForm1 window { form1, events };

@@ -1,0 +1,411 @@
+#include "LinuxRegistry.h"
+
+#include "AtomicFile.h"
+#include "platform/Win32Constants.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace vespern {
+
+namespace {
+
+constexpr std::int32_t errorInvalidHandle = 6;
+constexpr std::int32_t errorInvalidParameter = 87;
+constexpr std::int32_t errorFileCorrupt = 1392;
+
+constexpr char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char autostartValue[] = "Vespern";
+constexpr char shellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char desktopValue[] = "desktop";
+constexpr char systemPoliciesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\system";
+constexpr char explorerPoliciesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+
+std::int32_t code(std::uint32_t error)
+{
+    return static_cast<std::int32_t>(error);
+}
+
+const char* rootName(HKey root)
+{
+    switch (root) {
+    case w32::HkeyClassesRoot:
+        return "HKEY_CLASSES_ROOT";
+    case w32::HkeyCurrentUser:
+        return "HKEY_CURRENT_USER";
+    case w32::HkeyLocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    default:
+        return nullptr;
+    }
+}
+
+std::filesystem::path environmentPath(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? std::filesystem::path(value) : std::filesystem::path {};
+}
+
+// A line break or zero byte would not survive the text file.
+bool storable(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\n\r\0", 3)) == std::string_view::npos;
+}
+
+std::string timestamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm utc {};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
+std::string textOf(std::span<const std::uint8_t> data)
+{
+    std::string text(data.begin(), data.end());
+    return std::string(text.c_str());
+}
+
+// The Exec value of a desktop entry: quoted when needed, with the key file's own escapes.
+std::string desktopExec(const std::string& program)
+{
+    constexpr std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
+    std::string argument;
+    if (program.find_first_of(reserved) == std::string::npos) {
+        argument = program;
+    } else {
+        argument = "\"";
+        for (const char c : program) {
+            if (c == '"' || c == '`' || c == '$' || c == '\\')
+                argument += '\\';
+            argument += c;
+        }
+        argument += '"';
+    }
+    std::string value;
+    for (const char c : argument) {
+        if (c == '\\')
+            value += "\\\\";
+        else if (c == '\n')
+            value += "\\n";
+        else if (c == '%')
+            value += "%%";
+        else
+            value += c;
+    }
+    return value;
+}
+
+} // namespace
+
+RegistryPaths RegistryPaths::FromEnvironment()
+{
+    RegistryPaths paths;
+    paths.home = environmentPath("HOME");
+    paths.configHome = environmentPath("XDG_CONFIG_HOME");
+    if (paths.configHome.empty())
+        paths.configHome = paths.home / ".config";
+    if (const auto single = environmentPath("VESPERN_REGISTRY_DIR"); !single.empty()) {
+        paths.classesRootDir = paths.currentUserDir = paths.localMachineDir = single;
+        return paths;
+    }
+    paths.classesRootDir = paths.currentUserDir = paths.configHome / "vespern";
+    paths.localMachineDir = "/etc/vespern";
+    return paths;
+}
+
+LinuxRegistry::LinuxRegistry(RegistryPaths paths, ErrorSink errors)
+    : paths_(std::move(paths))
+    , errors_(std::move(errors))
+{
+}
+
+std::filesystem::path LinuxRegistry::FileOf(HKey root) const
+{
+    const char* name = rootName(root);
+    const auto& dir = root == w32::HkeyClassesRoot ? paths_.classesRootDir
+        : root == w32::HkeyCurrentUser             ? paths_.currentUserDir
+                                                   : paths_.localMachineDir;
+    return dir / (std::string(name ? name : "UNKNOWN") + ".reg");
+}
+
+std::filesystem::path LinuxRegistry::AutostartFile() const
+{
+    return paths_.configHome / "autostart" / "vespern.desktop";
+}
+
+std::string LinuxRegistry::XdgDesktopDir() const
+{
+    const std::string fallback = (paths_.home / "Desktop").string();
+    int error = 0;
+    const auto content = ReadWholeFile(paths_.configHome / "user-dirs.dirs", error);
+    if (!content)
+        return fallback;
+    std::string_view rest = *content;
+    constexpr std::string_view prefix = "XDG_DESKTOP_DIR=\"";
+    while (!rest.empty()) {
+        const auto end = std::min(rest.find('\n'), rest.size());
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+        if (!line.starts_with(prefix) || line.size() < prefix.size() + 1 || line.back() != '"')
+            continue;
+        std::string value(line.substr(prefix.size(), line.size() - prefix.size() - 1));
+        if (value.starts_with("$HOME"))
+            value = paths_.home.string() + value.substr(5);
+        else if (!value.starts_with('/'))
+            continue;
+        while (value.size() > 1 && value.back() == '/')
+            value.pop_back();
+        return value;
+    }
+    return fallback;
+}
+
+bool LinuxRegistry::resolve(HKey key, Location& location) const
+{
+    if (rootName(key)) {
+        location = { key, {} };
+        return true;
+    }
+    const auto it = open_.find(key);
+    if (it == open_.end())
+        return false;
+    location = it->second;
+    return true;
+}
+
+RegHive LinuxRegistry::load(HKey root)
+{
+    const std::filesystem::path file = FileOf(root);
+    RegHive empty { rootName(root), {} };
+    int error = 0;
+    const auto content = ReadWholeFile(file, error);
+    if (!content) {
+        if (error == 0) {
+            unwritable_.erase(root);
+        } else if (unwritable_.insert(root).second) {
+            // Writing now would replace what could not be read.
+            errors_("vespern: " + file.string() + " cannot be read (" + std::strerror(error) + "); " + rootName(root)
+                + " reads as empty and is not written");
+        }
+        return empty;
+    }
+    RegParseResult parsed = ParseRegFile(*content, rootName(root));
+    if (parsed.ok) {
+        unwritable_.erase(root);
+        return std::move(parsed.hive);
+    }
+    // Never overwrite what could not be read: move it aside and start the root afresh.
+    const std::filesystem::path aside = file.string() + ".corrupt-" + timestamp();
+    if (::rename(file.c_str(), aside.c_str()) == 0) {
+        unwritable_.erase(root);
+        errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + "); kept as " + aside.string()
+            + ", starting " + rootName(root) + " empty");
+    } else if (unwritable_.insert(root).second) {
+        errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + ") nor moved aside ("
+            + std::strerror(errno) + "); " + rootName(root) + " reads as empty and is not written");
+    }
+    return empty;
+}
+
+std::int32_t LinuxRegistry::store(HKey root, const RegHive& hive)
+{
+    if (unwritable_.contains(root))
+        return errorFileCorrupt;
+    removeStaleTemporaries(FileOf(root));
+    return Win32ErrorFromErrno(WriteFileAtomically(FileOf(root), SerialiseRegFile(hive)));
+}
+
+// Called with the root locked: no writer is between its temporary file and the rename, so a
+// temporary file left over is one whose writer died.
+void LinuxRegistry::removeStaleTemporaries(const std::filesystem::path& file) const
+{
+    const std::string prefix = "." + file.filename().string() + ".tmp-";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path(), error))
+        if (entry.path().filename().string().starts_with(prefix))
+            std::filesystem::remove(entry.path(), error);
+}
+
+LinuxRegistry::RootLock::RootLock(const std::filesystem::path& file)
+    : fd_(MakeDirectories(file.parent_path()) != 0
+            ? -1
+            : ::open((file.parent_path() / ("." + file.filename().string() + ".lock")).c_str(),
+                O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+{
+    if (fd_ >= 0)
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
+}
+
+LinuxRegistry::RootLock::~RootLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::int32_t LinuxRegistry::CreateKey(HKey key, const std::string& subKey, HKey& result, std::uint32_t& disposition)
+{
+    result = 0;
+    Location base;
+    if (!resolve(key, base))
+        return errorInvalidHandle;
+    if (!storable(subKey))
+        return errorInvalidParameter;
+    const std::string below = NormaliseKeyPath(subKey);
+    Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
+    const RootLock lock(FileOf(at.root));
+    RegHive hive = load(at.root);
+    if (hive.keyExists(at.path)) {
+        disposition = w32::RegOpenedExistingKey;
+    } else {
+        hive.createKey(at.path);
+        if (const std::int32_t error = store(at.root, hive); error != 0)
+            return error;
+        disposition = w32::RegCreatedNewKey;
+    }
+    result = nextHandle_++;
+    open_[result] = std::move(at);
+    return 0;
+}
+
+std::int32_t LinuxRegistry::OpenKey(HKey key, const std::string& subKey, HKey& result)
+{
+    result = 0;
+    Location base;
+    if (!resolve(key, base))
+        return errorInvalidHandle;
+    const std::string below = NormaliseKeyPath(subKey);
+    Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
+    if (!load(at.root).keyExists(at.path) && !isShellFolders(at))
+        return code(w32::ErrorFileNotFound);
+    result = nextHandle_++;
+    open_[result] = std::move(at);
+    return 0;
+}
+
+std::int32_t LinuxRegistry::QueryValue(
+    HKey key, const std::string& valueName, std::uint32_t& type, std::span<std::uint8_t> data, std::uint32_t& dataSize)
+{
+    Location at;
+    if (!resolve(key, at))
+        return errorInvalidHandle;
+    RegHive hive = load(at.root);
+    if (!hive.keyExists(at.path) && !isShellFolders(at))
+        return code(w32::ErrorFileNotFound); // deleted by another program since it was opened
+    RegKey* stored = hive.findKey(at.path);
+    const RegValue* value = stored ? stored->findValue(valueName) : nullptr;
+    RegValue desktop;
+    if (!value && isShellFolders(at) && EqualsIgnoreCase(valueName, desktopValue)) {
+        const std::string dir = XdgDesktopDir();
+        desktop = { desktopValue, w32::RegSz, std::vector<std::uint8_t>(dir.begin(), dir.end()) };
+        desktop.data.push_back(0);
+        value = &desktop;
+    }
+    if (!value)
+        return code(w32::ErrorFileNotFound);
+    type = value->type;
+    const auto needed = static_cast<std::uint32_t>(value->data.size());
+    if (data.empty()) {
+        dataSize = needed;
+        return 0;
+    }
+    if (data.size() < needed) {
+        dataSize = needed;
+        return code(w32::ErrorMoreData);
+    }
+    std::copy(value->data.begin(), value->data.end(), data.begin());
+    dataSize = needed;
+    return 0;
+}
+
+std::int32_t LinuxRegistry::SetValue(
+    HKey key, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data)
+{
+    Location at;
+    if (!resolve(key, at))
+        return errorInvalidHandle;
+    if (!storable(valueName))
+        return errorInvalidParameter;
+    const RootLock lock(FileOf(at.root));
+    RegHive hive = load(at.root);
+    hive.createKey(at.path).setValue(valueName, type, std::vector<std::uint8_t>(data.begin(), data.end()));
+    if (const std::int32_t error = store(at.root, hive); error != 0)
+        return error;
+    return afterSet(at, valueName, type, data);
+}
+
+std::int32_t LinuxRegistry::DeleteValue(HKey key, const std::string& valueName)
+{
+    Location at;
+    if (!resolve(key, at))
+        return errorInvalidHandle;
+    const RootLock lock(FileOf(at.root));
+    RegHive hive = load(at.root);
+    RegKey* stored = hive.findKey(at.path);
+    if (!stored || !stored->deleteValue(valueName))
+        return code(w32::ErrorFileNotFound);
+    if (const std::int32_t error = store(at.root, hive); error != 0)
+        return error;
+    afterDelete(at, valueName);
+    return 0;
+}
+
+std::int32_t LinuxRegistry::CloseKey(HKey key)
+{
+    if (rootName(key))
+        return 0;
+    return open_.erase(key) > 0 ? 0 : errorInvalidHandle;
+}
+
+// The folder key is there whether written or not: its desktop value always has an answer.
+bool LinuxRegistry::isShellFolders(const Location& at)
+{
+    return at.root == w32::HkeyCurrentUser && EqualsIgnoreCase(at.path, shellFoldersKey);
+}
+
+// The autostart value also means the desktop's autostart entry.
+std::int32_t LinuxRegistry::afterSet(
+    const Location& at, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data)
+{
+    reportPolicy(at, type, data);
+    if (at.root != w32::HkeyCurrentUser || !EqualsIgnoreCase(at.path, runKey)
+        || !EqualsIgnoreCase(valueName, autostartValue))
+        return 0;
+    if (type != w32::RegSz && type != w32::RegExpandSz) {
+        afterDelete(at, valueName);
+        return 0;
+    }
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=Vespern\nExec=" + desktopExec(textOf(data))
+        + "\nX-GNOME-Autostart-enabled=true\n";
+    return Win32ErrorFromErrno(WriteFileAtomically(AutostartFile(), entry));
+}
+
+// The system policies are kept for other programs that read them, but this desktop has no task
+// manager or start menu that obeys them.
+void LinuxRegistry::reportPolicy(const Location& at, std::uint32_t type, std::span<const std::uint8_t> data)
+{
+    const bool policyKey
+        = EqualsIgnoreCase(at.path, systemPoliciesKey) || EqualsIgnoreCase(at.path, explorerPoliciesKey);
+    const bool on
+        = type == w32::RegDword && std::any_of(data.begin(), data.end(), [](std::uint8_t b) { return b != 0; });
+    if (!policyKey || !on || policyReported_)
+        return;
+    policyReported_ = true;
+    errors_("vespern: the task manager and start menu policies are stored, but this desktop does not apply them");
+}
+
+void LinuxRegistry::afterDelete(const Location& at, const std::string& valueName)
+{
+    if (at.root == w32::HkeyCurrentUser && EqualsIgnoreCase(at.path, runKey)
+        && EqualsIgnoreCase(valueName, autostartValue))
+        ::unlink(AutostartFile().c_str());
+}
+
+} // namespace vespern

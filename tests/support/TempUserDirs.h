@@ -1,0 +1,73 @@
+#pragma once
+
+// A private home for one test: HOME, XDG_CONFIG_HOME and VESPERN_REGISTRY_DIR point into a
+// fresh temporary directory for the life of the object and are restored afterwards.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+
+namespace vespern::test {
+
+class TempUserDirs {
+public:
+    TempUserDirs()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vespern-test-XXXXXX").string();
+        root = ::mkdtemp(pattern.data());
+        home = root / "home";
+        config = home / ".config";
+        registry = root / "registry";
+        std::filesystem::create_directories(config);
+        set("HOME", home.string());
+        set("XDG_CONFIG_HOME", config.string());
+        set("VESPERN_REGISTRY_DIR", registry.string());
+    }
+    ~TempUserDirs()
+    {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                ::setenv(name.c_str(), value->c_str(), 1);
+            else
+                ::unsetenv(name.c_str());
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+    TempUserDirs(const TempUserDirs&) = delete;
+    TempUserDirs& operator=(const TempUserDirs&) = delete;
+
+    void set(const std::string& name, const std::string& value)
+    {
+        if (!saved_.contains(name)) {
+            const char* old = std::getenv(name.c_str());
+            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+        }
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    std::filesystem::path root, home, config, registry;
+
+private:
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+inline std::string ReadText(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void WriteText(const std::filesystem::path& file, const std::string& text)
+{
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+} // namespace vespern::test
