@@ -3,6 +3,9 @@
 // The real backend on Linux. Each group of operations maps to the service the desktop offers
 // for it; an operation without a mapping says so on standard error and reports failure.
 
+#include "ShellLauncher.h"
+#include "SystemInformation.h"
+#include "ToolhelpSnapshots.h"
 #include "platform/PowerPlatform.h"
 
 #include <filesystem>
@@ -14,6 +17,9 @@ namespace vespern {
 struct LinuxPaths {
     std::filesystem::path sysRoot = "/sys"; // power supplies
     std::filesystem::path procRoot = "/proc";
+    std::filesystem::path dataHome; // holds the home trash; empty: from the environment when emptying
+    std::filesystem::path mountTable; // volumes with a trash; empty: procRoot/self/mountinfo
+    std::string opener = "xdg-open"; // opens files that are not programs
 };
 
 class LinuxPlatform final : public PowerPlatform {
@@ -104,6 +110,9 @@ private:
 
     LinuxPaths paths_;
     ErrorSink errors_;
+    ToolhelpSnapshots snapshots_;
+    SystemInformation systemInformation_;
+    ShellLauncher launcher_;
     std::uint32_t lastError_ = 0;
 };
 
