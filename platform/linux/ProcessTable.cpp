@@ -75,8 +75,11 @@ std::string exeName(std::string_view link)
     return baseName(link);
 }
 
+constexpr unsigned long kernelThreadFlag = 0x00200000; // PF_KTHREAD
+
 struct StatFields {
     std::string comm;
+    unsigned long flags = 0;
     std::uint32_t parentPid = 0;
     std::uint32_t threads = 0;
     long nice = 0;
@@ -111,8 +114,9 @@ std::optional<StatFields> parseStat(std::string_view text)
         tail.remove_prefix(end);
     }
     auto field = [&](std::size_t number) { return number - 3 < rest.size() ? rest[number - 3] : std::string_view(); };
-    if (!parseNumber(field(4), fields.parentPid) || !parseNumber(field(19), fields.nice)
-        || !parseNumber(field(20), fields.threads) || !parseNumber(field(22), fields.startTicks))
+    if (!parseNumber(field(4), fields.parentPid) || !parseNumber(field(9), fields.flags)
+        || !parseNumber(field(19), fields.nice) || !parseNumber(field(20), fields.threads)
+        || !parseNumber(field(22), fields.startTicks))
         return std::nullopt;
     parseNumber(field(41), fields.policy); // absent on old kernels
     return fields;
@@ -137,6 +141,26 @@ std::uint64_t ticksSinceBoot(long ticksPerSecond)
     ::clock_gettime(CLOCK_BOOTTIME, &now);
     return static_cast<std::uint64_t>(now.tv_sec) * static_cast<std::uint64_t>(ticksPerSecond)
         + static_cast<std::uint64_t>(now.tv_nsec) / (1000000000 / static_cast<std::uint64_t>(ticksPerSecond));
+}
+
+// "0.31 0.42 0.40 2/1170 48213": running/all threads, then the last PID handed out.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> taskCounters(const std::filesystem::path& loadavg)
+{
+    UniqueFd fd(::open(loadavg.c_str(), O_RDONLY | O_CLOEXEC));
+    std::array<char, 128> text {};
+    const ssize_t got = fd ? ::read(fd.get(), text.data(), text.size() - 1) : -1;
+    if (got <= 0)
+        return std::nullopt;
+    const std::string_view line(text.data(), static_cast<std::size_t>(got));
+    const auto slash = line.find('/');
+    const auto space = line.find(' ', slash);
+    std::uint64_t threads = 0;
+    std::uint64_t lastPid = 0;
+    if (slash == std::string_view::npos || space == std::string_view::npos
+        || !parseNumber(line.substr(slash + 1, space - slash - 1), threads)
+        || !parseNumber(line.substr(space + 1, line.find('\n') - space - 1), lastPid))
+        return std::nullopt;
+    return std::pair { lastPid, threads };
 }
 
 std::optional<std::uint32_t> pidFromName(const char* name)
@@ -192,6 +216,7 @@ std::optional<ProcessTable::Known> ProcessTable::read(std::uint32_t pid, ino_t i
     known.record.parentProcessId = stat->parentPid;
     known.record.threadCount = stat->threads;
     known.record.basePriority = priorityClassBase(stat->nice, stat->policy);
+    known.kernelThread = (stat->flags & kernelThreadFlag) != 0;
     if (auto link = readLink(procFd_.get(), pid)) {
         known.exeReadable = true;
         known.record.exeFile = exeName(*link);
@@ -217,7 +242,7 @@ bool ProcessTable::stillTheSame(const Known& known) const
     return link && *link == known.exeLink;
 }
 
-std::vector<bool> ProcessTable::rotationSlice(const std::vector<std::pair<std::uint32_t, ino_t>>& ids)
+std::vector<bool> ProcessTable::rotationSlice(const Ids& ids)
 {
     std::vector<bool> chosen(ids.size(), false);
     if (ids.empty())
@@ -236,13 +261,20 @@ std::vector<bool> ProcessTable::rotationSlice(const std::vector<std::pair<std::u
     return chosen;
 }
 
-std::vector<ProcessRecord> ProcessTable::List(int& error)
+std::optional<ProcessTable::Ids> ProcessTable::listIds(int& error)
 {
-    error = 0;
+    const auto counters = taskCounters(procRoot_ / "loadavg");
+    if (counters && counters == taskCounters_ && reusedListings_ < maxReusedListings) {
+        ++reusedListings_;
+        Ids ids;
+        ids.reserve(known_.size());
+        for (const auto& known : known_)
+            ids.emplace_back(known.pid, known.inode);
+        return ids;
+    }
     if (!openTree(error))
-        return {};
-
-    std::vector<std::pair<std::uint32_t, ino_t>> ids;
+        return std::nullopt;
+    Ids ids;
     ids.reserve(known_.size() + 64);
     errno = 0;
     while (const dirent* entry = ::readdir(procDir_.get()))
@@ -250,10 +282,22 @@ std::vector<ProcessRecord> ProcessTable::List(int& error)
             ids.emplace_back(*pid, entry->d_ino);
     if (errno != 0) {
         error = errno;
-        return {};
+        return std::nullopt;
     }
     if (!std::is_sorted(ids.begin(), ids.end()))
         std::sort(ids.begin(), ids.end());
+    taskCounters_ = counters;
+    reusedListings_ = 0;
+    return ids;
+}
+
+std::vector<ProcessRecord> ProcessTable::List(int& error)
+{
+    error = 0;
+    const auto listed = listIds(error);
+    if (!listed)
+        return {};
+    const Ids& ids = *listed;
 
     const std::vector<bool> checkNow = rotationSlice(ids);
     const std::uint64_t now = ticksSinceBoot(ticksPerSecond_);
@@ -268,7 +312,7 @@ std::vector<ProcessRecord> ProcessTable::List(int& error)
         const bool cached = old != known_.end() && old->pid == pid && old->inode == inode;
         if (cached) {
             const bool young = now < old->startTicks + youngTicks;
-            if ((!checkNow[i] && !young) || stillTheSame(*old)) {
+            if (old->kernelThread || (!checkNow[i] && !young) || stillTheSame(*old)) {
                 current.push_back(std::move(*old));
                 continue;
             }

@@ -29,11 +29,18 @@ struct ProcessRecord {
 // reused. An exec keeps that inode, so a cached process is checked again by its executable
 // link: every time while the process is young (fork and exec come close together), and for
 // older ones a slice per listing, so that every process is checked at least once every
-// `fullCheckListings` listings. Parent, thread count and priority are as of the last check.
+// `fullCheckListings` listings. Kernel threads never exec and are not checked again.
+// Parent, thread count and priority are as of the last check.
+//
+// Listing /proc itself costs about a microsecond per process. When no task was created or
+// released since the last listing (the last PID and the thread count in /proc/loadavg are
+// unchanged) the PIDs are known already; a release in a PID namespace above the reader's can
+// leave both unchanged, so the directory is listed anyway at least every `maxReusedListings`.
 class ProcessTable {
 public:
-    static constexpr std::size_t fullCheckListings = 30;
+    static constexpr std::size_t fullCheckListings = 60;
     static constexpr std::uint64_t youngSeconds = 5;
+    static constexpr std::size_t maxReusedListings = 9;
 
     explicit ProcessTable(std::filesystem::path procRoot);
 
@@ -46,6 +53,7 @@ private:
         ino_t inode = 0;
         std::uint64_t startTicks = 0; // since boot, in USER_HZ ticks
         bool exeReadable = false;
+        bool kernelThread = false;
         std::string exeLink;
         ProcessRecord record;
     };
@@ -53,16 +61,21 @@ private:
         void operator()(DIR* dir) const { ::closedir(dir); }
     };
 
+    using Ids = std::vector<std::pair<std::uint32_t, ino_t>>;
+
     bool openTree(int& error);
+    std::optional<Ids> listIds(int& error);
     std::optional<Known> read(std::uint32_t pid, ino_t inode) const;
     bool stillTheSame(const Known& known) const;
-    std::vector<bool> rotationSlice(const std::vector<std::pair<std::uint32_t, ino_t>>& ids);
+    std::vector<bool> rotationSlice(const Ids& ids);
 
     std::filesystem::path procRoot_;
     UniqueFd procFd_;
     std::unique_ptr<DIR, DirCloser> procDir_;
     std::vector<Known> known_; // sorted by pid
     std::uint32_t rotationPid_ = 0;
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> taskCounters_; // last PID, thread count
+    std::size_t reusedListings_ = 0;
     long ticksPerSecond_;
 };
 

@@ -118,6 +118,29 @@ TEST_F(ProcTree, ReusedPidsEndedProcessesAndExecsAreSeen)
     EXPECT_EQ(seen, (std::vector<std::string> { "watched", "late" }));
 }
 
+TEST_F(ProcTree, UnchangedTaskCountersReuseTheListingForALimitedTime)
+{
+    tree_.write("loadavg", "0.00 0.01 0.05 1/100 500\n");
+    add(40, { "/usr/bin/bash", "", "bash", 1, 1, 0, ticksNow() });
+    add(41, { "/usr/bin/ends", "", "ends" });
+    ProcessTable table(tree_.root());
+    EXPECT_EQ(names(table), (std::vector<std::string> { "bash", "ends" }));
+
+    exec(40, "/usr/bin/next");
+    EXPECT_EQ(names(table), (std::vector<std::string> { "next", "ends" })) << "execs are seen without a new listing";
+
+    std::filesystem::remove_all(tree_ / "41");
+    tree_.write("loadavg", "0.00 0.01 0.05 1/99 500\n");
+    EXPECT_EQ(names(table), std::vector<std::string> { "next" });
+
+    // A change the counters miss (a task of another PID namespace) is seen after a bounded time.
+    add(42, { "/usr/bin/hidden", "", "hidden" });
+    std::vector<std::string> seen;
+    for (std::size_t i = 0; i <= ProcessTable::maxReusedListings && seen.size() < 2; ++i)
+        seen = names(table);
+    EXPECT_EQ(seen, (std::vector<std::string> { "next", "hidden" }));
+}
+
 TEST_F(ProcTree, AProcessThatEndsWhileBeingReadIsLeftOut)
 {
     add(30, { "/bin/a", "", "a" });
