@@ -99,23 +99,24 @@ TEST_F(ProcTree, EntryNamesComeFromTheExecutableThenTheCommandLineThenTheKernelN
 TEST_F(ProcTree, ReusedPidsEndedProcessesAndExecsAreSeen)
 {
     add(20, { "/usr/bin/bash", "", "bash", 1, 1, 0, ticksNow() }); // young: checked every listing
-    add(21, { "/usr/bin/old", "", "old" }); // long running
-    add(22, { "/usr/bin/ends", "", "ends" });
+    add(21, { "/usr/bin/stays", "", "stays" }); // long running, like the next two
+    add(22, { "/usr/bin/old", "", "old" });
+    add(23, { "/usr/bin/ends", "", "ends" });
     ProcessTable table(tree_.root());
-    EXPECT_EQ(names(table), (std::vector<std::string> { "bash", "old", "ends" }));
+    EXPECT_EQ(names(table), (std::vector<std::string> { "bash", "stays", "old", "ends" }));
 
     exec(20, "/usr/bin/watched");
-    reuse(21, { "/usr/bin/newcomer", "", "newcomer" });
-    std::filesystem::remove_all(tree_ / "22");
-    EXPECT_EQ(names(table), (std::vector<std::string> { "watched", "newcomer" }));
+    reuse(22, { "/usr/bin/newcomer", "", "newcomer" });
+    std::filesystem::remove_all(tree_ / "23");
+    EXPECT_EQ(names(table), (std::vector<std::string> { "watched", "stays", "newcomer" }));
 
     // An old process that execs is noticed within the full-check period.
-    exec(21, "/usr/bin/late");
+    exec(22, "/usr/bin/late");
+    const std::vector<std::string> expected { "watched", "stays", "late" };
     std::vector<std::string> seen;
-    for (std::size_t i = 0;
-         i < ProcessTable::fullCheckListings && seen != std::vector<std::string> { "watched", "late" }; ++i)
+    for (std::size_t i = 0; i < ProcessTable::fullCheckListings && seen != expected; ++i)
         seen = names(table);
-    EXPECT_EQ(seen, (std::vector<std::string> { "watched", "late" }));
+    EXPECT_EQ(seen, expected);
 }
 
 TEST_F(ProcTree, UnchangedTaskCountersReuseTheListingForALimitedTime)
