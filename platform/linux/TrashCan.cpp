@@ -110,6 +110,11 @@ private:
 
     void emptyTrash(int trash, const std::string& where)
     {
+        struct stat trashStatus { };
+        if (::fstat(trash, &trashStatus) != 0) {
+            problem(where, errno);
+            return;
+        }
         for (const char* part : { "files", "info" }) {
             const std::string label = where + "/" + part;
             UniqueFd directory = openDirectory(trash, part, label);
@@ -118,6 +123,10 @@ private:
                 continue;
             if (::fstat(directory.get(), &status) != 0) {
                 problem(label, errno);
+                continue;
+            }
+            if (status.st_dev != trashStatus.st_dev) {
+                problem(label, EXDEV); // another file system mounted over it
                 continue;
             }
             removeContents(directory.get(), status.st_dev, 0, label);

@@ -1,4 +1,5 @@
 #include "platform/Win32Constants.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/ProcessTable.h"
 #include "platform/linux/ToolhelpSnapshots.h"
 #include "support/TempTree.h"
@@ -205,6 +206,22 @@ TEST_F(ProcTree, WalkFillsTheEntryRecordInPidOrder)
     EXPECT_FALSE(snapshots.Close(snapshot));
     EXPECT_FALSE(snapshots.First(snapshot, entry, error));
     EXPECT_EQ(error, 6u); // ERROR_INVALID_HANDLE
+}
+
+TEST_F(ProcTree, ThePlatformClosesSnapshotsAndItsTokenButNothingElse)
+{
+    add(5, { "/usr/bin/five", "", "five" });
+    LinuxPaths paths;
+    paths.procRoot = tree_.root();
+    LinuxPlatform platform(paths, [](const std::string&) {});
+    const Handle snapshot = platform.CreateToolhelp32Snapshot(w32::Th32csSnapProcess, 0);
+    Handle token = 0;
+    ASSERT_TRUE(platform.OpenProcessToken(w32::TokenAdjustPrivileges | w32::TokenQuery, token));
+    EXPECT_NE(snapshot, token);
+    EXPECT_TRUE(platform.CloseHandle(snapshot));
+    EXPECT_FALSE(platform.CloseHandle(snapshot));
+    EXPECT_EQ(platform.GetLastError(), 6u);
+    EXPECT_TRUE(platform.CloseHandle(token));
 }
 
 TEST(ToolhelpSnapshotFailures, UnreadableTreeOrOtherSnapshotKindsGiveNoHandle)
