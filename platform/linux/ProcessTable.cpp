@@ -79,6 +79,7 @@ constexpr unsigned long kernelThreadFlag = 0x00200000; // PF_KTHREAD
 
 struct StatFields {
     std::string comm;
+    char state = 'R';
     unsigned long flags = 0;
     std::uint32_t parentPid = 0;
     std::uint32_t threads = 0;
@@ -119,6 +120,7 @@ std::optional<StatFields> parseStat(std::string_view text)
         || !parseNumber(field(22), fields.startTicks))
         return std::nullopt;
     parseNumber(field(41), fields.policy); // absent on old kernels
+    fields.state = field(3).empty() ? 'R' : field(3).front();
     return fields;
 }
 
@@ -217,6 +219,7 @@ std::optional<ProcessTable::Known> ProcessTable::read(std::uint32_t pid, ino_t i
     known.record.threadCount = stat->threads;
     known.record.basePriority = priorityClassBase(stat->nice, stat->policy);
     known.kernelThread = (stat->flags & kernelThreadFlag) != 0;
+    known.ended = stat->state == 'Z' || stat->state == 'X';
     if (auto link = readLink(procFd_.get(), pid)) {
         known.exeReadable = true;
         known.record.exeFile = exeName(*link);
@@ -312,7 +315,7 @@ std::vector<ProcessRecord> ProcessTable::List(int& error)
         const bool cached = old != known_.end() && old->pid == pid && old->inode == inode;
         if (cached) {
             const bool young = now < old->startTicks + youngTicks;
-            if (old->kernelThread || (!checkNow[i] && !young) || stillTheSame(*old)) {
+            if (old->kernelThread || old->ended || (!checkNow[i] && !young) || stillTheSame(*old)) {
                 current.push_back(std::move(*old));
                 continue;
             }
@@ -325,7 +328,8 @@ std::vector<ProcessRecord> ProcessTable::List(int& error)
     std::vector<ProcessRecord> records;
     records.reserve(known_.size());
     for (const auto& known : known_)
-        records.push_back(known.record);
+        if (!known.ended)
+            records.push_back(known.record);
     return records;
 }
 

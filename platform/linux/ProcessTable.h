@@ -30,6 +30,8 @@ struct ProcessRecord {
 // link: every time while the process is young (fork and exec come close together), and for
 // older ones a slice per listing, so that every process is checked at least once every
 // `fullCheckListings` listings. Kernel threads never exec and are not checked again.
+// A process that has ended but was not yet waited for by its parent (a zombie) is no longer
+// running and is left out.
 // Parent, thread count and priority are as of the last check.
 //
 // Listing /proc itself costs about a microsecond per process. When no task was created or
@@ -54,6 +56,7 @@ private:
         std::uint64_t startTicks = 0; // since boot, in USER_HZ ticks
         bool exeReadable = false;
         bool kernelThread = false;
+        bool ended = false;
         std::string exeLink;
         ProcessRecord record;
     };

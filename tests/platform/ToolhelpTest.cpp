@@ -21,6 +21,7 @@ struct FakeProcess {
     std::uint32_t threads = 1;
     int nice = 0;
     std::uint64_t startTicks = 0; // 0: started long ago
+    char state = 'S';
 };
 
 std::uint64_t ticksNow()
@@ -40,7 +41,7 @@ protected:
             std::filesystem::create_symlink(*process.exe, tree_ / name / "exe");
         tree_.write(name + "/cmdline", process.cmdline);
         tree_.write(name + "/stat",
-            std::to_string(pid) + " (" + process.comm + ") S " + std::to_string(process.parent)
+            std::to_string(pid) + " (" + process.comm + ") " + process.state + " " + std::to_string(process.parent)
                 + " 1 1 0 -1 4194560 100 0 0 0 5 3 0 0 20 " + std::to_string(process.nice) + " "
                 + std::to_string(process.threads) + " 0 " + std::to_string(process.startTicks)
                 + " 1000 200 18446744073709551615 0 0 0 0 0 0 0 0 0 0 0 0 17 0 0 0 0 0 0\n");
@@ -143,10 +144,11 @@ TEST_F(ProcTree, UnchangedTaskCountersReuseTheListingForALimitedTime)
     EXPECT_EQ(seen, (std::vector<std::string> { "next", "hidden" }));
 }
 
-TEST_F(ProcTree, AProcessThatEndsWhileBeingReadIsLeftOut)
+TEST_F(ProcTree, ProcessesThatEndedOrEndWhileBeingReadAreLeftOut)
 {
     add(30, { "/bin/a", "", "a" });
     tree_.write("31/stat", ""); // its files empty out as it ends
+    add(32, { std::nullopt, "", "ended", 1, 1, 0, 0, 'Z' }); // not yet waited for
     ProcessTable table(tree_.root());
     EXPECT_EQ(names(table), std::vector<std::string> { "a" });
 }
