@@ -328,7 +328,7 @@ std::int32_t LinuxPlatform::SHEmptyRecycleBinA(Window, const std::optional<std::
 {
     const TrashCan trash({ paths_.dataHome.empty() ? DefaultDataHome() : paths_.dataHome,
         paths_.mountTable.empty() ? paths_.procRoot / "self" / "mountinfo" : paths_.mountTable, ::geteuid() });
-    const auto outcome = rootPath ? trash.EmptyVolume(*rootPath) : trash.EmptyAll();
+    const auto outcome = rootPath && !rootPath->empty() ? trash.EmptyVolume(*rootPath) : trash.EmptyAll();
     if (outcome.complete)
         return w32::SOk;
     std::string line = "vespern: the trash could not be emptied completely: " + outcome.problems.front();

@@ -15,7 +15,7 @@
 namespace vespern {
 
 struct LinuxPaths {
-    std::filesystem::path sysRoot = "/sys"; // power supplies
+    std::filesystem::path sysRoot = "/sys"; // power supplies, online processors
     std::filesystem::path procRoot = "/proc";
     std::filesystem::path dataHome; // holds the home trash; empty: from the environment when emptying
     std::filesystem::path mountTable; // volumes with a trash; empty: procRoot/self/mountinfo
