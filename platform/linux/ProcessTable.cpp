@@ -67,9 +67,11 @@ std::string baseName(std::string_view path)
 }
 
 // The executable link of a program whose file was replaced or removed while it runs
-// still names that program.
+// still names that program; one run from an anonymous memory file names nothing.
 std::string exeName(std::string_view link)
 {
+    if (link.starts_with("/memfd:"))
+        return {};
     if (link.size() > deletedSuffix.size() && link.ends_with(deletedSuffix))
         link.remove_suffix(deletedSuffix.size());
     return baseName(link);

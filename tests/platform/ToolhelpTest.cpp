@@ -86,6 +86,7 @@ TEST_F(ProcTree, EntryNamesComeFromTheExecutableThenTheCommandLineThenTheKernelN
         { 14, { std::nullopt, "", "kworker/0:1 (x)" }, "kworker/0:1 (x)" },
         { 15, { "/opt/" + longName, "", "c" }, longName.substr(0, 259) },
         { 16, { std::nullopt, "/bin/" + longName, "c" }, longName.substr(0, 259) },
+        { 17, { "/memfd:sealed-9a (deleted)", std::string("tools/backend\0--x\0", 19), "memfd:sealed-9a" }, "backend" },
     };
     std::vector<std::string> expected;
     for (const auto& row : cases) {
