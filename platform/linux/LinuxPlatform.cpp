@@ -5,6 +5,7 @@
 #include "LocaleFormat.h"
 #include "PowerSupply.h"
 #include "RemoteShutdown.h"
+#include "TrashCan.h"
 #include "platform/Win32Constants.h"
 
 #include <algorithm>
@@ -76,6 +77,9 @@ std::optional<Luid> knownPrivilege(const std::string& name)
 LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors)
     : paths_(std::move(paths))
     , errors_(errors ? std::move(errors) : [](const std::string& line) { std::cerr << line << std::endl; })
+    , snapshots_(paths_.procRoot)
+    , systemInformation_(paths_.procRoot, paths_.sysRoot)
+    , launcher_(paths_.opener)
     , logind_(paths_.busTimeout)
     , networkManager_(paths_.busTimeout)
     , screenSaver_(paths_.busTimeout)
@@ -196,31 +200,33 @@ std::uint32_t LinuxPlatform::GetLastError()
     return lastError_;
 }
 
-std::int32_t LinuxPlatform::NtQuerySystemInformation(std::uint32_t, std::span<std::uint8_t>, std::uint32_t)
+std::int32_t LinuxPlatform::NtQuerySystemInformation(
+    std::uint32_t infoClass, std::span<std::uint8_t> buffer, std::uint32_t length)
 {
-    unavailable("NtQuerySystemInformation");
-    return static_cast<std::int32_t>(0xC0000002); // STATUS_NOT_IMPLEMENTED
+    return systemInformation_.Query(infoClass, buffer, length);
 }
 
-Handle LinuxPlatform::CreateToolhelp32Snapshot(std::uint32_t, std::uint32_t)
+Handle LinuxPlatform::CreateToolhelp32Snapshot(std::uint32_t flags, std::uint32_t processId)
 {
-    unavailable("CreateToolhelp32Snapshot");
-    return InvalidHandleValue;
+    return snapshots_.Create(flags, processId, lastError_);
 }
 
-bool LinuxPlatform::Process32First(Handle, ProcessEntry32)
+bool LinuxPlatform::Process32First(Handle snapshot, ProcessEntry32 entry)
 {
-    return false;
+    return snapshots_.First(snapshot, entry, lastError_);
 }
 
-bool LinuxPlatform::Process32Next(Handle, ProcessEntry32)
+bool LinuxPlatform::Process32Next(Handle snapshot, ProcessEntry32 entry)
 {
-    return false;
+    return snapshots_.Next(snapshot, entry, lastError_);
 }
 
 bool LinuxPlatform::CloseHandle(Handle object)
 {
-    return object == tokenHandleValue;
+    if (object == tokenHandleValue || snapshots_.Close(object))
+        return true;
+    lastError_ = 6; // ERROR_INVALID_HANDLE
+    return false;
 }
 
 ModuleHandle LinuxPlatform::LoadLibraryA(const std::string& fileName)
@@ -366,11 +372,16 @@ bool LinuxPlatform::InternetAutodialHangup(std::uint32_t)
     return report(networkManager_.HangUpDialUp());
 }
 
-std::intptr_t LinuxPlatform::ShellExecuteA(Window, const std::optional<std::string>&, const std::string&,
-    const std::optional<std::string>&, const std::optional<std::string>&, std::int32_t)
+std::intptr_t LinuxPlatform::ShellExecuteA(Window, const std::optional<std::string>& operation, const std::string& file,
+    const std::optional<std::string>& parameters, const std::optional<std::string>& directory, std::int32_t)
 {
-    unavailable("ShellExecuteA");
-    return 0;
+    std::string diagnostic;
+    const std::intptr_t result = launcher_.Execute(operation, file, parameters, directory, diagnostic);
+    if (!diagnostic.empty())
+        errors_(diagnostic);
+    if (result <= 32)
+        lastError_ = static_cast<std::uint32_t>(result);
+    return result;
 }
 
 void LinuxPlatform::Sleep(std::uint32_t milliseconds)
@@ -378,9 +389,18 @@ void LinuxPlatform::Sleep(std::uint32_t milliseconds)
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-std::int32_t LinuxPlatform::SHEmptyRecycleBinA(Window, const std::optional<std::string>&, std::uint32_t)
+// The flags ask for no confirmation, progress or sound, none of which this backend offers.
+std::int32_t LinuxPlatform::SHEmptyRecycleBinA(Window, const std::optional<std::string>& rootPath, std::uint32_t)
 {
-    unavailable("SHEmptyRecycleBinA");
+    const TrashCan trash({ paths_.dataHome.empty() ? DefaultDataHome() : paths_.dataHome,
+        paths_.mountTable.empty() ? paths_.procRoot / "self" / "mountinfo" : paths_.mountTable, ::geteuid() });
+    const auto outcome = rootPath && !rootPath->empty() ? trash.EmptyVolume(*rootPath) : trash.EmptyAll();
+    if (outcome.complete)
+        return w32::SOk;
+    std::string line = "vespern: the trash could not be emptied completely: " + outcome.problems.front();
+    if (outcome.problems.size() > 1)
+        line += " (and more)";
+    errors_(line);
     return w32::EFail;
 }
 

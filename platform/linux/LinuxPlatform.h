@@ -10,7 +10,10 @@
 #include "NetworkManager.h"
 #include "Outcome.h"
 #include "ScreenSaver.h"
+#include "ShellLauncher.h"
 #include "ShellLinkObjects.h"
+#include "SystemInformation.h"
+#include "ToolhelpSnapshots.h"
 #include "platform/PowerPlatform.h"
 
 #include <chrono>
@@ -22,11 +25,14 @@
 namespace vespern {
 
 struct LinuxPaths {
-    std::filesystem::path sysRoot = "/sys"; // power supplies
+    std::filesystem::path sysRoot = "/sys"; // power supplies, online processors
     std::filesystem::path procRoot = "/proc";
     // How long a desktop service (logind, NetworkManager, the screensaver) may take to answer.
     std::chrono::milliseconds busTimeout { 5000 };
     RegistryPaths registry = RegistryPaths::FromEnvironment();
+    std::filesystem::path dataHome; // holds the home trash; empty: from the environment when emptying
+    std::filesystem::path mountTable; // volumes with a trash; empty: procRoot/self/mountinfo
+    std::string opener = "xdg-open"; // opens files that are not programs
 };
 
 class LinuxPlatform final : public PowerPlatform {
@@ -125,6 +131,9 @@ private:
 
     LinuxPaths paths_;
     ErrorSink errors_;
+    ToolhelpSnapshots snapshots_;
+    SystemInformation systemInformation_;
+    ShellLauncher launcher_;
     std::uint32_t lastError_ = 0;
     Logind logind_;
     NetworkManager networkManager_;

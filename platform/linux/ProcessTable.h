@@ -1,0 +1,85 @@
+#pragma once
+
+#include "UniqueFd.h"
+
+#include <cstdint>
+#include <dirent.h>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace vespern {
+
+struct ProcessRecord {
+    std::uint32_t processId = 0;
+    std::uint32_t parentProcessId = 0;
+    std::uint32_t threadCount = 0;
+    std::int32_t basePriority = 8; // the priority class base of a normal process
+    std::string exeFile; // file name of the executable, at most 259 bytes
+};
+
+// The running processes under a /proc tree, in the order the kernel lists them.
+//
+// The process watch lists every process once a second, and reading three files per process
+// would cost milliseconds with a thousand processes. So what was read is kept per process and
+// keyed by the inode of its /proc/PID directory, which the kernel replaces when the PID is
+// reused. An exec keeps that inode, so a cached process is checked again by its executable
+// link: every time while the process is young (fork and exec come close together), and for
+// older ones a slice per listing, so that every process is checked at least once every
+// `fullCheckListings` listings. Kernel threads never exec and are not checked again.
+// A process that has ended but was not yet waited for by its parent (a zombie) is no longer
+// running and is left out.
+// Parent, thread count and priority are as of the last check.
+//
+// Listing /proc itself costs about a microsecond per process. When no task was created or
+// released since the last listing (the last PID and the thread count in /proc/loadavg are
+// unchanged) the PIDs are known already; a release in a PID namespace above the reader's can
+// leave both unchanged, so the directory is listed anyway at least every `maxReusedListings`.
+class ProcessTable {
+public:
+    static constexpr std::size_t fullCheckListings = 60;
+    static constexpr std::uint64_t youngSeconds = 5;
+    static constexpr std::size_t maxReusedListings = 9;
+
+    explicit ProcessTable(std::filesystem::path procRoot);
+
+    // The current processes, or the errno value when the tree cannot be listed.
+    std::vector<ProcessRecord> List(int& error);
+
+private:
+    struct Known {
+        std::uint32_t pid = 0;
+        ino_t inode = 0;
+        std::uint64_t startTicks = 0; // since boot, in USER_HZ ticks
+        bool exeReadable = false;
+        bool kernelThread = false;
+        bool ended = false;
+        std::string exeLink;
+        ProcessRecord record;
+    };
+    struct DirCloser {
+        void operator()(DIR* dir) const { ::closedir(dir); }
+    };
+
+    using Ids = std::vector<std::pair<std::uint32_t, ino_t>>;
+
+    bool openTree(int& error);
+    std::optional<Ids> listIds(int& error);
+    std::optional<Known> read(std::uint32_t pid, ino_t inode) const;
+    bool stillTheSame(const Known& known) const;
+    std::vector<bool> rotationSlice(const Ids& ids);
+
+    std::filesystem::path procRoot_;
+    UniqueFd procFd_;
+    std::unique_ptr<DIR, DirCloser> procDir_;
+    std::vector<Known> known_; // sorted by pid
+    std::uint32_t rotationPid_ = 0;
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> taskCounters_; // last PID, thread count
+    std::size_t reusedListings_ = 0;
+    long ticksPerSecond_;
+};
+
+} // namespace vespern

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace vespern {
+
+// Empties the desktop trash: the home trash under the data home and the trash directories at
+// the top of every mounted volume ($topdir/.Trash/$uid and $topdir/.Trash-$uid).
+//
+// Everything is removed through directory descriptors, never through a path and never through
+// a symbolic link: a link inside the trash is removed as a link and its target stays, a trash
+// directory that is itself a link is left alone, and a file system mounted inside the trash is
+// not entered.
+class TrashCan {
+public:
+    struct Locations {
+        std::filesystem::path dataHome; // the home trash is dataHome/Trash
+        std::filesystem::path mountTable; // /proc/self/mountinfo or /proc/mounts
+        uid_t uid = 0;
+    };
+
+    struct Outcome {
+        bool complete = true;
+        std::vector<std::string> problems; // "path: reason", the first few
+    };
+
+    explicit TrashCan(Locations locations);
+
+    Outcome EmptyAll() const;
+    // Only the trash directories at the top of one volume.
+    Outcome EmptyVolume(const std::filesystem::path& topdir) const;
+
+    // The mount points that may carry a trash, in table order, without pseudo file systems.
+    std::vector<std::filesystem::path> MountPoints() const;
+
+private:
+    class Walk;
+
+    Locations locations_;
+};
+
+// The data home of the current user: $XDG_DATA_HOME when absolute, else ~/.local/share.
+std::filesystem::path DefaultDataHome();
+
+} // namespace vespern
