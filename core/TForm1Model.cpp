@@ -1,6 +1,7 @@
 #include "TForm1Model.h"
 
 #include "ActionFiles.h"
+#include "HelpFile.h"
 #include "platform/Win32Constants.h"
 
 #include <optional>
@@ -248,14 +249,6 @@ const char* const ForceWarningText
     = "Using this option force Vespern to shutdown windows without promting to save unsaved data."
       "\r"
       "You will lose any unsaved data in any application that is running.";
-const char* const HelpFileName = "Vespern help.chm";
-
-// The folder part of a path, without its last separator.
-std::string folderOf(const std::string& path)
-{
-    const auto separator = path.find_last_of('/');
-    return separator == std::string::npos ? std::string() : path.substr(0, separator);
-}
 
 } // namespace
 
@@ -331,8 +324,7 @@ void TForm1Model::ExitVespern1Click()
 
 void TForm1Model::Label39Click()
 {
-    const auto path = folderOf(platform_.GetModuleFileNameA(0)) + "/" + HelpFileName;
-    platform_.ShellExecuteA(Window::Main, std::nullopt, path, std::nullopt, std::nullopt, w32::SwShow);
+    OpenHelp(platform_);
 }
 
 void TForm1Model::Help1Click()

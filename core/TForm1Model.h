@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComputerBrowser.h"
 #include "Controls.h"
 #include "EventMonitor.h"
 #include "LocalActions.h"
@@ -215,6 +216,7 @@ private:
     TForm2Model& options_;
     std::vector<std::string> arguments_;
     LocalActions actions_;
+    ComputerBrowser browser_ { platform_, Edit1.Text };
     TForm5Model* aboutBox_ = nullptr;
 
     // Event handlers
@@ -223,6 +225,7 @@ public:
     void ComboBox4Change() { monitor_.EventListChange(Side::Network); }
     void BitBtn2Click() { monitor_.Start(); }
     void BitBtn4Click() { monitor_.Stop(); }
+    void BitBtn5Click() { browser_.BitBtn5Click(); }
     // Now. A failed remote action is shown in the error box; returns whether Now ran to its end.
     bool BitBtn1Click() { return monitor_.NowShowingErrors(); }
     void Timer1Timer() { monitor_.Tick(Side::Local); }

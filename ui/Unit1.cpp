@@ -146,6 +146,7 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
     buildNetworkSet(panel(middle, "Panel5", model_.Panel5, { 0, 0 }, QStringLiteral("Network computer settings")));
     buildActionOptions(band("Panel7", model_.Panel7, QStringLiteral("Action options")));
     buildButtons(band("Panel2", model_.Panel2, QStringLiteral("Buttons")));
+    buildTimers();
     buildProgress(band("Panelproggressx", model_.Panelproggressx, QStringLiteral("Network progress")), true);
     buildProgress(band("Panelproggress", model_.Panelproggress, QStringLiteral("Local progress")), false);
 
@@ -434,7 +435,7 @@ void TForm1::buildLocalSet(QWidget* set)
     computer->setStyleSheet(QStringLiteral("color: blue;"));
 
     auto* event = group(set, "GroupBox2", m.GroupBox2, { 9, 52, 241, 83 });
-    list(event, "ComboBox2", m.ComboBox2, { 12, 18, 217, 21 }, {});
+    list(event, "ComboBox2", m.ComboBox2, { 12, 18, 217, 21 }, [this] { model_.ComboBox2Change(); });
     const QPoint settings { 12, 46 };
     auto* countdown = panel(event, "Panel4", m.Panel4, settings, QStringLiteral("Countdown settings"));
     text(countdown, QStringLiteral("Set Timer"), { 4, 6, 60, 18 });
@@ -471,10 +472,10 @@ void TForm1::buildNetworkSet(QWidget* set)
     auto& m = model_;
     auto* client = group(set, "GroupBox6", m.GroupBox6, { 9, 2, 241, 47 });
     edit(client, "Edit1", m.Edit1, { 10, 18, 140, 21 }, QStringLiteral("Client Computer Name"));
-    button(client, "BitBtn5", m.BitBtn5, { 156, 16, 76, 25 });
+    onClick(button(client, "BitBtn5", m.BitBtn5, { 156, 16, 76, 25 }), &TForm1Model::BitBtn5Click);
 
     auto* event = group(set, "GroupBox5", m.GroupBox5, { 9, 52, 241, 83 });
-    list(event, "ComboBox4", m.ComboBox4, { 12, 18, 217, 21 }, {});
+    list(event, "ComboBox4", m.ComboBox4, { 12, 18, 217, 21 }, [this] { model_.ComboBox4Change(); });
     const QPoint settings { 12, 46 };
     auto* countdown = panel(event, "Pcountdwn", m.Pcountdwn, settings, QStringLiteral("Countdown settings"));
     text(countdown, QStringLiteral("Set Timer"), { 4, 6, 60, 18 });
@@ -514,12 +515,38 @@ void TForm1::buildActionOptions(QWidget* band)
 
 void TForm1::buildButtons(QWidget* band)
 {
-    button(band, "BitBtn2", model_.BitBtn2, { 9, 7, 80, 25 });
-    button(band, "BitBtn4", model_.BitBtn4, { 9, 7, 80, 25 });
-    button(band, "BitBtn1", model_.BitBtn1, { 89, 7, 80, 25 });
-    auto* option = button(band, "BitBtn3", model_.BitBtn3, { 169, 7, 80, 25 });
-    connect(static_cast<QPushButton*>(option), &QPushButton::clicked, this,
-        [this] { handle([this] { model_.BitBtn3Click(); }); });
+    onClick(button(band, "BitBtn2", model_.BitBtn2, { 9, 7, 80, 25 }), &TForm1Model::BitBtn2Click);
+    onClick(button(band, "BitBtn4", model_.BitBtn4, { 9, 7, 80, 25 }), &TForm1Model::BitBtn4Click);
+    // Now reports its own errors; whether it ran to its end matters only to the dialog.
+    connect(static_cast<QPushButton*>(button(band, "BitBtn1", model_.BitBtn1, { 89, 7, 80, 25 })),
+        &QPushButton::clicked, this, [this] { handle([this] { model_.BitBtn1Click(); }); });
+    onClick(button(band, "BitBtn3", model_.BitBtn3, { 169, 7, 80, 25 }), &TForm1Model::BitBtn3Click);
+}
+
+void TForm1::onClick(QWidget* widget, void (TForm1Model::*click)())
+{
+    connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this,
+        [this, click] { handle([this, click] { (model_.*click)(); }); });
+}
+
+void TForm1::buildTimers()
+{
+    // The monitor timers: the model says when they run, the view delivers their ticks.
+    const auto timer = [this](const char* name, TTimer& model, void (TForm1Model::*tick)()) {
+        auto* widget = new QTimer(this);
+        widget->setObjectName(QLatin1String(name));
+        connect(widget, &QTimer::timeout, this, [this, tick] { handle([this, tick] { (model_.*tick)(); }); });
+        refreshers_.push_back([widget, &model] {
+            if (widget->interval() != model.Interval)
+                widget->setInterval(model.Interval);
+            if (model.Enabled && !widget->isActive())
+                widget->start();
+            else if (!model.Enabled && widget->isActive())
+                widget->stop();
+        });
+    };
+    timer("Timer1", model_.Timer1, &TForm1Model::Timer1Timer);
+    timer("Timer2", model_.Timer2, &TForm1Model::Timer2Timer);
 }
 
 void TForm1::buildProgress(QWidget* band, bool network)

@@ -46,6 +46,8 @@ private:
     void buildNetworkSet(QWidget* set);
     void buildActionOptions(QWidget* band);
     void buildButtons(QWidget* band);
+    void buildTimers();
+    void onClick(QWidget* button, void (TForm1Model::*click)());
     void buildProgress(QWidget* band, bool network);
     void buildTrayMenu();
     void applyShowRequests();

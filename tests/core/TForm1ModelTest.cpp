@@ -75,7 +75,7 @@ TEST(StartUp, AnActionFileArgumentRunsItsActionOnceAndEnds)
     }
 }
 
-TEST(StartUp, AnActionFromTheCommandLineIsNeverForcedAndRunsNoPreActionStep)
+TEST(StartUp, AnActionFromTheCommandLineIsNeverForced)
 {
     Program program({ "LOG OFF.link" });
     program.form1.FormCreate();
