@@ -45,9 +45,4 @@ void CreateShellLink(PowerPlatform& platform, const std::string& workingDirector
     const std::string& arguments, const std::u16string& linkFile, const std::string& description,
     const std::string& iconPath, std::int32_t iconIndex);
 
-// 8-bit text of this system's code page (UTF-8) as UTF-16; a byte that starts no valid
-// sequence stands for the character of the same number.
-std::u16string Utf16FromCodePage(std::string_view text);
-std::string CodePageFromUtf16(std::u16string_view text);
-
 } // namespace vespern

@@ -1,5 +1,7 @@
 #include "ShellLinkObjects.h"
 
+#include "platform/CodePageText.h"
+
 #include "AtomicFile.h"
 #include "platform/Win32Constants.h"
 
@@ -32,34 +34,6 @@ std::string NativePath(std::string path)
 {
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
-}
-
-std::string Utf8FromUtf16(const std::u16string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::uint32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
-            ++i;
-        }
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | code >> 6);
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | code >> 12);
-            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | code >> 18);
-            out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return out;
 }
 
 ShellLinkObjects::Object* ShellLinkObjects::find(ComObject pointer, Interface wanted)
@@ -158,7 +132,7 @@ std::int32_t ShellLinkObjects::Save(ComObject file, const std::u16string& fileNa
     const Object* object = find(file, PersistFile);
     if (!object)
         return ePointer;
-    const std::filesystem::path path = NativePath(Utf8FromUtf16(fileName));
+    const std::filesystem::path path = NativePath(CodePageFromUtf16(fileName));
     std::error_code error;
     if (path.filename().empty())
         return eInvalidArg;

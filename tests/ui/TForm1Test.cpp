@@ -1,9 +1,9 @@
 // The main window as the user meets it, under the offscreen platform.
 
+#include "core/TForm5Model.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingTrayShell.h"
 #include "support/ScriptedPlatform.h"
-#include "core/TForm5Model.h"
 #include "ui/UiEvents.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
