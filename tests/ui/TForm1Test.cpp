@@ -107,6 +107,7 @@ private slots:
     void optionAndAboutShowWithoutModalityAndComeToTheFront();
     void aProgressBandAddsFortyPixels();
     void minimisingWithoutNotificationAreaKeepsTheWindow();
+    void everyShowFromHiddenReadsTheOptionsAgain();
     void pickerShowsTheLongTimeFormatAndRejectsUnreadableText();
     void pickerFormatStringIsSentOnlyOnceTheControlExists();
     void bannerIsDecodedAndBadDataIsRefused();
@@ -454,6 +455,36 @@ void TForm1Test::minimisingWithoutNotificationAreaKeepsTheWindow()
     p.item("ShowWindows1")->trigger();
     QVERIFY(p.window.isVisible());
     QVERIFY(p.form1.Visible);
+}
+
+void TForm1Test::everyShowFromHiddenReadsTheOptionsAgain()
+{
+    auto& p = *program_;
+    const auto loads = [&p] {
+        std::size_t count = 0;
+        for (const auto& call : p.recorder.callsTo({ "RegOpenKeyExA" }))
+            count += call.find("vespern\\setting") != std::string::npos ? 1 : 0;
+        return count;
+    };
+    p.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+    const auto first = loads();
+    QVERIFY(first > 0);
+    for (const auto& reshow : { std::function<void()> { [&p] { p.item("ShowWindows1")->trigger(); } },
+             std::function<void()> { [&p] { p.form1.TrayIcon1.Notify(TrayMouseMessage::LButtonDblClk); } } }) {
+        const auto before = loads();
+        p.window.showMinimized();
+        QTRY_VERIFY_WITH_TIMEOUT(!p.window.isVisible(), 2000);
+        QVERIFY(!p.form1.Visible);
+        QCOMPARE(loads(), before);
+        p.events.Handle(reshow);
+        QVERIFY(p.window.isVisible());
+        QVERIFY(!p.window.isMinimized());
+        QCOMPARE(loads(), before + 1);
+        // Already showing: only brought to the front.
+        p.events.Handle(reshow);
+        QCOMPARE(loads(), before + 1);
+    }
 }
 
 void TForm1Test::pickerShowsTheLongTimeFormatAndRejectsUnreadableText()
