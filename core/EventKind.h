@@ -23,8 +23,4 @@ constexpr std::optional<EventKind> EventFromIndex(int index)
     return static_cast<EventKind>(index);
 }
 
-// Which of the main window's two control sets an event is armed with: the local set or the
-// network set (the one whose names end in "x").
-enum class Side { Local, Network };
-
 } // namespace vespern

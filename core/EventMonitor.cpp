@@ -82,14 +82,14 @@ MonitorControls EventMonitor::networkControls()
     };
 }
 
-Side EventMonitor::CurrentSide() const
+TargetMode EventMonitor::CurrentMode() const
 {
-    return form_.RadioGroup1.ItemIndex == 1 ? Side::Network : Side::Local;
+    return TargetModeFromIndex(form_.RadioGroup1.ItemIndex).value_or(TargetMode::LocalComputer);
 }
 
 void EventMonitor::Start()
 {
-    MonitorSession& armed = session(CurrentSide());
+    MonitorSession& armed = session(CurrentMode());
     if (!armed.SelectionComplete()) {
         application_.ShowNotice("Please select event and action correctly");
         return;
@@ -99,23 +99,24 @@ void EventMonitor::Start()
 
 void EventMonitor::Stop()
 {
-    session(CurrentSide()).Disarm();
+    session(CurrentMode()).Disarm();
 }
 
 void EventMonitor::Now()
 {
-    switch (form_.RadioGroup1.ItemIndex) {
-    case 0:
+    const auto mode = TargetModeFromIndex(form_.RadioGroup1.ItemIndex);
+    if (!mode)
+        return;
+    switch (*mode) {
+    case TargetMode::LocalComputer:
         if (const auto kind = ActionFromIndex(form_.ComboBox1.ItemIndex))
             localActions_.RunLocalAction(*kind);
         Stop();
         return;
-    case 1:
+    case TargetMode::NetworkComputer:
         if (const auto kind = RemoteActionFromIndex(form_.ComboBox3.ItemIndex))
             remote_.RunRemoteAction(*kind);
         Stop();
-        return;
-    default:
         return;
     }
 }
@@ -125,9 +126,9 @@ bool EventMonitor::NowShowingErrors()
     return runGuarded([this] { Now(); });
 }
 
-void EventMonitor::Tick(Side side)
+void EventMonitor::Tick(TargetMode mode)
 {
-    MonitorSession& armed = session(side);
+    MonitorSession& armed = session(mode);
     if (busy_ || !armed.controls().timer.Enabled)
         return;
     runGuarded([&] {
@@ -140,17 +141,17 @@ void EventMonitor::Tick(Side side)
             throw;
         }
         if (occurred)
-            fire(side);
+            fire(mode);
     });
 }
 
-void EventMonitor::fire(Side side)
+void EventMonitor::fire(TargetMode mode)
 {
-    MonitorSession& armed = session(side);
+    MonitorSession& armed = session(mode);
     if (form_.CheckBox2.Checked) {
         if (dialog_ == nullptr)
             throw std::logic_error("the confirmation dialog is not connected to the main window");
-        dialog_->ShowCountdown(side);
+        dialog_->ShowCountdown(mode);
         return;
     }
     Now();

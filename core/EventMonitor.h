@@ -7,6 +7,7 @@
 #include "ProcessList.h"
 #include "RemoteAction.h"
 #include "TApplication.h"
+#include "TargetMode.h"
 #include "TimeText.h"
 
 #include <functional>
@@ -29,7 +30,7 @@ public:
 
     void SetConfirmationDialog(TForm4Model& dialog) { dialog_ = &dialog; }
 
-    void EventListChange(Side side) { session(side).EventListChange(); }
+    void EventListChange(TargetMode mode) { session(mode).EventListChange(); }
     void Start();
     void Stop();
     // Runs the selected action of the current mode, then Stop. A failed remote action ends it with
@@ -37,18 +38,18 @@ public:
     void Now();
     // Now as a user-interface event of its own: a failure is shown at once; returns whether Now completed.
     bool NowShowingErrors();
-    void Tick(Side side);
+    void Tick(TargetMode mode);
 
     // A firing is being handled (ticks arriving now must do nothing).
     bool Busy() const { return busy_; }
-    Side CurrentSide() const;
-    MonitorSession& session(Side side) { return side == Side::Local ? local_ : network_; }
+    TargetMode CurrentMode() const;
+    MonitorSession& session(TargetMode mode) { return mode == TargetMode::LocalComputer ? local_ : network_; }
     CpuSampler& sampler() { return sampler_; }
 
 private:
     MonitorControls localControls();
     MonitorControls networkControls();
-    void fire(Side side);
+    void fire(TargetMode mode);
     bool runGuarded(const std::function<void()>& body);
 
     TForm1Model& form_;

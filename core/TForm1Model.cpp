@@ -254,7 +254,7 @@ const char* const ForceWarningText
 
 void TForm1Model::RadioGroup1Click()
 {
-    const bool network = RadioGroup1.ItemIndex == 1;
+    const bool network = TargetModeFromIndex(RadioGroup1.ItemIndex) == TargetMode::NetworkComputer;
     Panel5.Visible = network;
     Panel1.Visible = !network;
 }

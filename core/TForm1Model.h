@@ -221,15 +221,15 @@ private:
 
     // Event handlers
 public:
-    void ComboBox2Change() { monitor_.EventListChange(Side::Local); }
-    void ComboBox4Change() { monitor_.EventListChange(Side::Network); }
+    void ComboBox2Change() { monitor_.EventListChange(TargetMode::LocalComputer); }
+    void ComboBox4Change() { monitor_.EventListChange(TargetMode::NetworkComputer); }
     void BitBtn2Click() { monitor_.Start(); }
     void BitBtn4Click() { monitor_.Stop(); }
     void BitBtn5Click() { browser_.BitBtn5Click(); }
     // Now. A failed remote action is shown in the error box; returns whether Now ran to its end.
     bool BitBtn1Click() { return monitor_.NowShowingErrors(); }
-    void Timer1Timer() { monitor_.Tick(Side::Local); }
-    void Timer2Timer() { monitor_.Tick(Side::Network); }
+    void Timer1Timer() { monitor_.Tick(TargetMode::LocalComputer); }
+    void Timer2Timer() { monitor_.Tick(TargetMode::NetworkComputer); }
     // A firing is being handled; ticks that arrive meanwhile do nothing.
     bool EventsBusy() const { return monitor_.Busy(); }
     void SetConfirmationDialog(TForm4Model& dialog) { monitor_.SetConfirmationDialog(dialog); }

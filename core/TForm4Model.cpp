@@ -46,51 +46,51 @@ void TForm4Model::Show()
     FormShow();
 }
 
-void TForm4Model::ShowCountdown(Side side)
+void TForm4Model::ShowCountdown(TargetMode mode)
 {
     Show();
-    timerOf(side).Enabled = true;
+    timerOf(mode).Enabled = true;
 }
 
 void TForm4Model::FormShow()
 {
     // The question names the action that Now will run: the action list of the current mode.
-    const bool network = form1_.RadioGroup1.ItemIndex == 1;
+    const bool network = TargetModeFromIndex(form1_.RadioGroup1.ItemIndex) == TargetMode::NetworkComputer;
     const std::string& action = network ? form1_.ComboBox3.Text : form1_.ComboBox1.Text;
     Memo1.Text = " Are you sure wan to " + action + " ?";
     form1_.Panelproggress.Visible = false;
     Panel15.Width = FullBar;
 }
 
-void TForm4Model::countdownTick(Side side)
+void TForm4Model::countdownTick(TargetMode mode)
 {
     // A tick during a firing's message box waits; an emptied bar (a failed action) stays empty
     // until the dialog is shown again or "Execute Now" tries once more.
-    if (!timerOf(side).Enabled || form1_.EventsBusy() || Panel15.Width <= 0)
+    if (!timerOf(mode).Enabled || form1_.EventsBusy() || Panel15.Width <= 0)
         return;
     Panel15.Width = std::max(0, Panel15.Width - BarStep);
     if (Panel15.Width == 0)
-        finishCountdown(side);
+        finishCountdown(mode);
 }
 
-void TForm4Model::finishCountdown(Side side)
+void TForm4Model::finishCountdown(TargetMode mode)
 {
     if (!form1_.BitBtn1Click())
         return;
-    const bool local = side == Side::Local;
+    const bool local = mode == TargetMode::LocalComputer;
     (local ? form1_.Panelcountdwn : form1_.Panelcountdwnx).Visible = false;
     (local ? form1_.Panelproggress : form1_.Panelproggressx).Visible = false;
     form1_.BitBtn2.Visible = true;
     form1_.BitBtn4.Visible = false;
     (local ? form1_.Timer1 : form1_.Timer2).Enabled = false;
     form1_.BitBtn4Click();
-    timerOf(side).Enabled = false;
+    timerOf(mode).Enabled = false;
     Visible = false;
 }
 
 void TForm4Model::BitBtn1Click()
 {
-    finishCountdown(Timer2.Enabled && !Timer1.Enabled ? Side::Network : Side::Local);
+    finishCountdown(Timer2.Enabled && !Timer1.Enabled ? TargetMode::NetworkComputer : TargetMode::LocalComputer);
 }
 
 void TForm4Model::BitBtn2Click()

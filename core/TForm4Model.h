@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Controls.h"
-#include "EventKind.h"
+#include "TargetMode.h"
 
 #include <string>
 
@@ -42,23 +42,23 @@ public:
 
     // A show request: a hidden dialog shows (FormShow), a shown one only comes to the front.
     void Show();
-    // Shows the dialog and starts the countdown of the given side.
-    void ShowCountdown(Side side);
+    // Shows the dialog and starts the countdown of the given mode.
+    void ShowCountdown(TargetMode mode);
     void FormShow();
     // The title-bar close button: hides only; a running countdown goes on.
     void Close() { Visible = false; }
 
-    void Timer1Timer() { countdownTick(Side::Local); }
-    void Timer2Timer() { countdownTick(Side::Network); }
+    void Timer1Timer() { countdownTick(TargetMode::LocalComputer); }
+    void Timer2Timer() { countdownTick(TargetMode::NetworkComputer); }
     // "Execute Now": runs the pending action at once, as the end of the countdown would.
     void BitBtn1Click();
     // "Cancel"
     void BitBtn2Click();
 
 private:
-    void countdownTick(Side side);
-    void finishCountdown(Side side);
-    TTimer& timerOf(Side side) { return side == Side::Local ? Timer1 : Timer2; }
+    void countdownTick(TargetMode mode);
+    void finishCountdown(TargetMode mode);
+    TTimer& timerOf(TargetMode mode) { return mode == TargetMode::LocalComputer ? Timer1 : Timer2; }
 
     TForm1Model& form1_;
 };

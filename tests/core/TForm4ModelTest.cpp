@@ -51,7 +51,7 @@ TEST(ConfirmationDialog, CancelStopsEverythingAndAReShowStartsFresh)
         EXPECT_FALSE(program.armed());
         EXPECT_EQ(program.form4.Panel15.Width, 208);
         program.form4.Memo1.Text = "edited";
-        program.form4.ShowCountdown(Side::Local);
+        program.form4.ShowCountdown(TargetMode::LocalComputer);
         EXPECT_EQ(program.form4.Panel15.Width, 260);
         EXPECT_NE(program.form4.Memo1.Text, "edited");
         EXPECT_TRUE(program.actions().empty());
@@ -84,13 +84,13 @@ TEST(ConfirmationDialog, TheTitleBarCloseHidesWhileTheCountdownGoesOn)
         program.dialogTick();
     EXPECT_EQ(program.form4.Panel15.Width, 156);
     // Shown again while hidden: full bar, the running timer goes on.
-    program.form4.ShowCountdown(Side::Local);
+    program.form4.ShowCountdown(TargetMode::LocalComputer);
     EXPECT_EQ(program.form4.Panel15.Width, 260);
     EXPECT_EQ(program.form4.FrontRequests, 0);
     // Shown again while visible: nothing is reset.
     program.dialogTick();
     program.form4.Memo1.Text = "kept";
-    program.form4.ShowCountdown(Side::Local);
+    program.form4.ShowCountdown(TargetMode::LocalComputer);
     EXPECT_EQ(program.form4.Panel15.Width, 234);
     EXPECT_EQ(program.form4.Memo1.Text, "kept");
     EXPECT_EQ(program.form4.FrontRequests, 1);
@@ -112,7 +112,7 @@ TEST(ConfirmationDialog, InNetworkModeTheNetworkTimerRunsAndTheQuestionNamesTheN
 TEST(ConfirmationDialog, WithNoLocalActionTheQuestionNamesThePlaceholder)
 {
     MonitorProgram program;
-    program.form4.ShowCountdown(Side::Local);
+    program.form4.ShowCountdown(TargetMode::LocalComputer);
     EXPECT_EQ(program.form4.Memo1.Text, " Are you sure wan to Action Menu ?");
 }
 

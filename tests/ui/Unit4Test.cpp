@@ -52,7 +52,7 @@ private slots:
         program.chooseAction(0);
         ui::UiEvents events(program.application);
         ui::TForm4 form4(program.form4, events, nullptr);
-        events.Handle([&] { program.form4.ShowCountdown(Side::Local); });
+        events.Handle([&] { program.form4.ShowCountdown(TargetMode::LocalComputer); });
         QVERIFY(form4.isVisible());
         auto* timer1 = form4.findChild<QTimer*>(QStringLiteral("Timer1"));
         QVERIFY(timer1->isActive());
@@ -74,7 +74,7 @@ private slots:
         MonitorProgram program;
         ui::UiEvents events(program.application);
         ui::TForm4 form4(program.form4, events, nullptr);
-        events.Handle([&] { program.form4.ShowCountdown(Side::Network); });
+        events.Handle([&] { program.form4.ShowCountdown(TargetMode::NetworkComputer); });
         form4.close();
         QVERIFY(!program.form4.Visible);
         QVERIFY(form4.findChild<QTimer*>(QStringLiteral("Timer2"))->isActive());
