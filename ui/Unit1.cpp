@@ -253,20 +253,19 @@ QComboBox* TForm1::list(
     widget->setEditable(true);
     widget->setInsertPolicy(QComboBox::NoInsert);
     widget->setGeometry(geometry);
+    // The change handler follows the selection: a pick of another item, not typing nor a pick of
+    // the item already chosen (the process list would be filled once more at each).
     connect(widget, &QComboBox::activated, this, [this, widget, &model, change](int index) {
         handle([&model, index, text = widget->itemText(index).toLocal8Bit().toStdString(), change] {
+            const bool changed = model.ItemIndex != index;
             model.ItemIndex = index;
             model.Text = text;
-            if (change)
+            if (changed && change)
                 change();
         });
     });
-    connect(widget->lineEdit(), &QLineEdit::textEdited, this, [this, &model, change](const QString& typed) {
-        handle([&model, text = typed.toLocal8Bit().toStdString(), change] {
-            model.Text = text;
-            if (change)
-                change();
-        });
+    connect(widget->lineEdit(), &QLineEdit::textEdited, this, [this, &model](const QString& typed) {
+        handle([&model, text = typed.toLocal8Bit().toStdString()] { model.Text = text; });
     });
     refreshers_.push_back([widget, &model] {
         const QSignalBlocker blocker(widget);

@@ -58,7 +58,7 @@ private:
     QLabel* label(QWidget* parent, const char* name, TLabel& label, QRect geometry);
     QLabel* text(QWidget* parent, const QString& caption, QRect geometry);
     void spin(QWidget* parent, const char* name, TSpinEdit& spin, QRect geometry);
-    // change runs after the model took the user's choice or text; empty for lists without a handler.
+    // change runs after the model took a newly picked item; empty for lists without a handler.
     QComboBox* list(QWidget* parent, const char* name, TComboBox& list, QRect geometry, std::function<void()> change);
     void check(QWidget* parent, const char* name, TCheckBox& check, QRect geometry, void (TForm1Model::*click)());
     QWidget* button(QWidget* parent, const char* name, TButton& button, QRect geometry);

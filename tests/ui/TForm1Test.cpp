@@ -1,6 +1,7 @@
 // The main window as the user meets it, under the offscreen platform.
 
 #include "core/TForm5Model.h"
+#include "support/MonitorProgram.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingTrayShell.h"
 #include "support/ScriptedPlatform.h"
@@ -108,6 +109,7 @@ private slots:
     void aProgressBandAddsFortyPixels();
     void minimisingWithoutNotificationAreaKeepsTheWindow();
     void everyShowFromHiddenReadsTheOptionsAgain();
+    void onlyAChangedSelectionOfAnEventListSwitchesItsSettings();
     void pickerShowsTheLongTimeFormatAndRejectsUnreadableText();
     void pickerFormatStringIsSentOnlyOnceTheControlExists();
     void bannerIsDecodedAndBadDataIsRefused();
@@ -484,6 +486,33 @@ void TForm1Test::everyShowFromHiddenReadsTheOptionsAgain()
         // Already showing: only brought to the front.
         p.events.Handle(reshow);
         QCOMPARE(loads(), before + 1);
+    }
+}
+
+void TForm1Test::onlyAChangedSelectionOfAnEventListSwitchesItsSettings()
+{
+    auto& p = *program_;
+    p.recorder.script().processes = { processEntry("firefox"), processEntry("bash") };
+    p.window.show();
+    for (const auto& [events, processes] :
+        { std::pair { "ComboBox2", &p.form1.proccesscombo }, std::pair { "ComboBox4", &p.form1.proccesscombox } }) {
+        if (processes == &p.form1.proccesscombox)
+            QTest::mouseClick(p.find<QRadioButton>("RadioGroup1Item1"), Qt::LeftButton);
+        auto* list = p.find<QComboBox>(events);
+        list->setCurrentIndex(2);
+        emit list->activated(2);
+        QCOMPARE(processes->Items, (std::vector<std::string> { "firefox", "bash" }));
+        // Typing into the list's text and picking the chosen item again change no selection.
+        list->lineEdit()->setFocus();
+        QTest::keyClicks(list->lineEdit(), QStringLiteral("ab"));
+        QCOMPARE(list->currentText(), QStringLiteral("On Process Stopsab"));
+        emit list->activated(2);
+        QCOMPARE(processes->Items, (std::vector<std::string> { "firefox", "bash" }));
+        list->setCurrentIndex(0);
+        emit list->activated(0);
+        list->setCurrentIndex(2);
+        emit list->activated(2);
+        QCOMPARE(processes->Items.size(), std::size_t { 4 });
     }
 }
 
