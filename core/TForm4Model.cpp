@@ -29,6 +29,9 @@ TForm4Model::TForm4Model(TForm1Model& form1)
     : form1_(form1)
 {
     Memo1.Text = "Are you sure ?";
+    // The question is rewritten at every show and nothing reads it back: typing into it would
+    // only be lost again.
+    Memo1.ReadOnly = true;
     Panel16 = bar(FullBar);
     Panel15 = bar(FullBar);
     BitBtn2 = button("Cancel");

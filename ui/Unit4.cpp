@@ -98,6 +98,7 @@ void TForm4::Refresh()
     const QString question = QString::fromLocal8Bit(model_.Memo1.Text);
     if (memo1_->toPlainText() != question)
         memo1_->setPlainText(question);
+    memo1_->setReadOnly(model_.Memo1.ReadOnly);
     // The model never goes below 0; the clamp keeps a width Qt cannot draw out of the view too.
     panel15_->setGeometry(11, 5, std::max(0, model_.Panel15.Width), model_.Panel15.Height);
     panel15_->setVisible(model_.Panel15.Width > 0);

@@ -60,6 +60,12 @@ private slots:
         QCOMPARE(form4.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(),
             QStringLiteral(" Are you sure wan to Shutdown ?"));
 
+        // What the user types neither changes the question nor is thrown away at the next tick.
+        auto* memo = form4.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+        memo->setFocus();
+        QTest::keyClicks(memo, QStringLiteral("typed"));
+        QCOMPARE(memo->toPlainText(), QStringLiteral(" Are you sure wan to Shutdown ?"));
+
         QVERIFY(QMetaObject::invokeMethod(timer1, "timeout"));
         QCOMPARE(form4.findChild<QFrame*>(QStringLiteral("Panel15"))->width(), 234);
 
