@@ -718,8 +718,12 @@ void TForm1::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
-    // Hiding inside the state change confuses some window managers: hide once it is done.
-    QTimer::singleShot(0, this, [this] { handle([this] { model_.FormMinimized(); }); });
+    // Hiding inside the state change confuses some window managers: hide once it is done, and
+    // only if the window is still minimised by then.
+    QTimer::singleShot(0, this, [this] {
+        if (isMinimized())
+            handle([this] { model_.FormMinimized(); });
+    });
 }
 
 } // namespace vespern::ui

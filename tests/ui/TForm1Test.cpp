@@ -110,6 +110,7 @@ private slots:
     void minimisingWithoutNotificationAreaKeepsTheWindow();
     void everyShowFromHiddenReadsTheOptionsAgain();
     void onlyAChangedSelectionOfAnEventListSwitchesItsSettings();
+    void aWindowRestoredAtOnceIsNotHiddenToTheTray();
     void pickerShowsTheLongTimeFormatAndRejectsUnreadableText();
     void pickerFormatStringIsSentOnlyOnceTheControlExists();
     void bannerIsDecodedAndBadDataIsRefused();
@@ -514,6 +515,19 @@ void TForm1Test::onlyAChangedSelectionOfAnEventListSwitchesItsSettings()
         emit list->activated(2);
         QCOMPARE(processes->Items.size(), std::size_t { 4 });
     }
+}
+
+void TForm1Test::aWindowRestoredAtOnceIsNotHiddenToTheTray()
+{
+    auto& p = *program_;
+    p.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+    // Minimised and restored before the hiding, which waits for the state change to finish.
+    p.window.showMinimized();
+    p.window.showNormal();
+    QTest::qWait(50);
+    QVERIFY(p.window.isVisible());
+    QVERIFY(p.form1.Visible);
 }
 
 void TForm1Test::pickerShowsTheLongTimeFormatAndRejectsUnreadableText()
