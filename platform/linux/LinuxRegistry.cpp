@@ -181,7 +181,7 @@ bool LinuxRegistry::resolve(HKey key, Location& location) const
     return true;
 }
 
-RegHive LinuxRegistry::load(HKey root)
+RegHive LinuxRegistry::load(HKey root, Use use)
 {
     const std::filesystem::path file = FileOf(root);
     RegHive empty { rootName(root), {} };
@@ -200,12 +200,22 @@ RegHive LinuxRegistry::load(HKey root)
     RegParseResult parsed = ParseRegFile(*content, rootName(root));
     if (parsed.ok) {
         unwritable_.erase(root);
+        unparsedReported_.erase(root);
         return std::move(parsed.hive);
+    }
+    // Without the lock a read could move away the good file a writer has just renamed into
+    // place, and under the dry run nothing may be written at all.
+    if (use == Use::Read) {
+        if (unparsedReported_.insert(root).second)
+            errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + "); " + rootName(root)
+                + " reads as empty until the next change keeps the file aside");
+        return empty;
     }
     // Never overwrite what could not be read: move it aside and start the root afresh.
     const std::filesystem::path aside = file.string() + ".corrupt-" + timestamp();
     if (::rename(file.c_str(), aside.c_str()) == 0) {
         unwritable_.erase(root);
+        unparsedReported_.erase(root);
         errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + "); kept as " + aside.string()
             + ", starting " + rootName(root) + " empty");
     } else if (unwritable_.insert(root).second) {
@@ -261,7 +271,7 @@ std::int32_t LinuxRegistry::CreateKey(HKey key, const std::string& subKey, HKey&
     const std::string below = NormaliseKeyPath(subKey);
     Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
     const RootLock lock(FileOf(at.root));
-    RegHive hive = load(at.root);
+    RegHive hive = load(at.root, Use::Change);
     if (hive.keyExists(at.path)) {
         disposition = w32::RegOpenedExistingKey;
     } else {
@@ -283,7 +293,7 @@ std::int32_t LinuxRegistry::OpenKey(HKey key, const std::string& subKey, HKey& r
         return errorInvalidHandle;
     const std::string below = NormaliseKeyPath(subKey);
     Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
-    if (!load(at.root).keyExists(at.path) && !isShellFolders(at))
+    if (!load(at.root, Use::Read).keyExists(at.path) && !isShellFolders(at))
         return code(w32::ErrorFileNotFound);
     result = nextHandle_++;
     open_[result] = std::move(at);
@@ -296,7 +306,7 @@ std::int32_t LinuxRegistry::QueryValue(
     Location at;
     if (!resolve(key, at))
         return errorInvalidHandle;
-    RegHive hive = load(at.root);
+    RegHive hive = load(at.root, Use::Read);
     if (!hive.keyExists(at.path) && !isShellFolders(at))
         return code(w32::ErrorFileNotFound); // deleted by another program since it was opened
     RegKey* stored = hive.findKey(at.path);
@@ -334,7 +344,7 @@ std::int32_t LinuxRegistry::SetValue(
     if (!storable(valueName))
         return errorInvalidParameter;
     const RootLock lock(FileOf(at.root));
-    RegHive hive = load(at.root);
+    RegHive hive = load(at.root, Use::Change);
     hive.createKey(at.path).setValue(valueName, type, std::vector<std::uint8_t>(data.begin(), data.end()));
     if (const std::int32_t error = store(at.root, hive); error != 0)
         return error;
@@ -347,7 +357,7 @@ std::int32_t LinuxRegistry::DeleteValue(HKey key, const std::string& valueName)
     if (!resolve(key, at))
         return errorInvalidHandle;
     const RootLock lock(FileOf(at.root));
-    RegHive hive = load(at.root);
+    RegHive hive = load(at.root, Use::Change);
     RegKey* stored = hive.findKey(at.path);
     if (!stored || !stored->deleteValue(valueName))
         return code(w32::ErrorFileNotFound);
