@@ -359,8 +359,11 @@ std::int32_t LinuxRegistry::DeleteValue(HKey key, const std::string& valueName)
     const RootLock lock(FileOf(at.root));
     RegHive hive = load(at.root, Use::Change);
     RegKey* stored = hive.findKey(at.path);
-    if (!stored || !stored->deleteValue(valueName))
+    if (!stored || !stored->deleteValue(valueName)) {
+        // An autostart entry left behind (its value lost with an unreadable file) goes as well.
+        afterDelete(at, valueName);
         return code(w32::ErrorFileNotFound);
+    }
     if (const std::int32_t error = store(at.root, hive); error != 0)
         return error;
     afterDelete(at, valueName);

@@ -158,6 +158,10 @@ TEST(LinuxRegistry, TheRunValueIsTheDesktopAutostartEntry)
     EXPECT_NE(text.find("\nExec=\"/opt/My Tools/vespern\"\n"), std::string::npos) << text;
     EXPECT_EQ(r.platform.RegDeleteValueA(key, "Vespern"), 0);
     EXPECT_FALSE(std::filesystem::exists(entry));
+    // Unticking removes an entry whose value is gone, so the program does not start anyway.
+    WriteText(entry, "[Desktop Entry]\nExec=/old/vespern\n");
+    EXPECT_EQ(r.platform.RegDeleteValueA(key, "Vespern"), static_cast<std::int32_t>(w32::ErrorFileNotFound));
+    EXPECT_FALSE(std::filesystem::exists(entry));
     // Other values under Run are nothing to the desktop.
     ASSERT_EQ(r.platform.RegSetValueExA(key, "Other", w32::RegSz, sz("/bin/other")), 0);
     EXPECT_FALSE(std::filesystem::exists(entry));
