@@ -1,5 +1,6 @@
 #include "TracingPlatform.h"
 
+#include "platform/CodePageText.h"
 #include "platform/Win32Constants.h"
 
 #include <cstdio>
@@ -36,12 +37,10 @@ std::string quoted(const std::optional<std::string>& text)
     return text ? quoted(*text) : std::string("NULL");
 }
 
+// Wide text is shown in the 8-bit text it came from, so that every path reads as it is.
 std::string quoted(const std::u16string& text)
 {
-    std::string narrow;
-    for (char16_t c : text)
-        narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return "L" + quoted(narrow);
+    return "L" + quoted(CodePageFromUtf16(text));
 }
 
 std::string hex(std::uint64_t value, int digits = 0)
