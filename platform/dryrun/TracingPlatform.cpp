@@ -26,7 +26,13 @@ std::string quoted(const std::string& text)
             out += "\\\"";
             break;
         default:
-            out += c;
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(c));
+                out += escaped;
+            } else {
+                out += c;
+            }
         }
     }
     return out + "\"";

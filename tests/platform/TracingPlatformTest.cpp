@@ -36,6 +36,11 @@ TEST(DryRun, RequestsThatChangeTheSystemArePrintedAndNotMade)
 
     EXPECT_EQ(p.IPersistFile_Save(0x42, u"/home/ana/\u00c1rea de trabalho\\SHUTDOWN.link", false), 0);
 
+    // A file name cannot end the line or reach the terminal as a control sequence.
+    EXPECT_TRUE(p.DeleteFileA("/tmp/a\x1b[2J\tb\r\n"));
+    EXPECT_EQ(dry.printed.back(), "DeleteFileA lpFileName=\"/tmp/a\\x1B[2J\\x09b\\r\\n\"");
+    dry.printed.pop_back();
+
     EXPECT_EQ(dry.printed.size(), 13u);
     EXPECT_EQ(dry.printed.back(),
         "IPersistFile::Save this=0x42 pszFileName=L\"/home/ana/\xC3\x81"
