@@ -277,12 +277,17 @@ bool LinuxPlatform::FreeLibrary(ModuleHandle module)
 std::string LinuxPlatform::GetModuleFileNameA(ModuleHandle)
 {
     std::error_code error;
-    const auto path = std::filesystem::read_symlink(paths_.procRoot / "self" / "exe", error);
+    std::string path = std::filesystem::read_symlink(paths_.procRoot / "self" / "exe", error).string();
     if (error) {
         lastError_ = static_cast<std::uint32_t>(error.value());
         return {};
     }
-    return path.string();
+    // An update replaced the running file: the program's path is that of its new version, which
+    // the autostart entry and the desktop action files must name.
+    constexpr std::string_view replaced = " (deleted)";
+    if (path.ends_with(replaced) && !std::filesystem::exists(path, error))
+        path.resize(path.size() - replaced.size());
+    return path;
 }
 
 // A Linux process has no privilege token: the privilege steps succeed and change nothing.

@@ -24,5 +24,24 @@ TEST(LinuxPlatform, EveryErrorIsOneLineWithoutControlCharacters)
     EXPECT_NE(errors[0].find("no-such-opener  [2Jvespern"), std::string::npos) << errors[0];
 }
 
+TEST(LinuxPlatform, TheProgramPathIsThatOfTheInstalledFileAlsoAfterAnUpdateReplacedIt)
+{
+    TempUserDirs dirs;
+    LinuxPaths paths;
+    paths.procRoot = dirs.root / "proc";
+    std::filesystem::create_directories(paths.procRoot / "self");
+    LinuxPlatform platform(paths, [](const std::string&) {});
+    const auto program = (dirs.root / "bin" / "vespern").string();
+    std::filesystem::create_symlink(program + " (deleted)", paths.procRoot / "self" / "exe");
+    EXPECT_EQ(platform.GetModuleFileNameA(0), program);
+
+    // A file that really has that name keeps it.
+    WriteText(program + " (deleted)", "");
+    EXPECT_EQ(platform.GetModuleFileNameA(0), program + " (deleted)");
+    std::filesystem::remove(paths.procRoot / "self" / "exe");
+    std::filesystem::create_symlink(program, paths.procRoot / "self" / "exe");
+    EXPECT_EQ(platform.GetModuleFileNameA(0), program);
+}
+
 } // namespace
 } // namespace vespern::test
