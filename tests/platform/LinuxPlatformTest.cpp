@@ -1,5 +1,8 @@
 #include "platform/linux/LinuxPlatform.h"
+#include "core/RemoteAction.h"
+#include "core/VespernError.h"
 #include "platform/Win32Constants.h"
+#include "support/RecordingDialogs.h"
 #include "support/TempUserDirs.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +44,46 @@ TEST(LinuxPlatform, TheProgramPathIsThatOfTheInstalledFileAlsoAfterAnUpdateRepla
     std::filesystem::remove(paths.procRoot / "self" / "exe");
     std::filesystem::create_symlink(program, paths.procRoot / "self" / "exe");
     EXPECT_EQ(platform.GetModuleFileNameA(0), program);
+}
+
+// The remote action's steps over this backend: each refusal ends in the message the user is
+// promised, after one line that says why.
+TEST(LinuxPlatform, RemoteActionsEndInTheirMessagesOverThisBackend)
+{
+    TempUserDirs dirs;
+    dirs.set("VESPERN_SMB_PORT", "1"); // nothing listens there
+    const std::string lookupFailed = "You do not have Remote Shutdown Privilege on this\r"
+                                     "computer, or computer is not a Windows NT computer,\r"
+                                     "or computer cannot be found on the network.";
+    struct Case {
+        std::string client;
+        std::string message;
+        std::string line;
+    };
+    const Case cases[] = {
+        { "", "InitiateSystemShutdown failed.", "no computer name given" },
+        { "\\\\bad name", lookupFailed, "\"bad name\" is not a valid computer name" },
+        { "\\\\127.0.0.1", "InitiateSystemShutdown failed.", "no SMB connection on port 1" },
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> errors;
+        LinuxPlatform platform(LinuxPaths {}, [&](const std::string& line) { errors.push_back(line); });
+        RecordingDialogs dialogs;
+        const bool off = false;
+        const std::string none;
+        LocalActions local { platform, dialogs, LocalActionInputs { off, off, none, off } };
+        RemoteAction remote { platform, local, RemoteActionInputs { c.client, off, off } };
+        std::string shown;
+        try {
+            remote.RunRemoteAction(RemoteActionKind::Shutdown);
+        } catch (const VespernError& error) {
+            shown = error.what();
+        }
+        EXPECT_EQ(shown, c.message) << c.client;
+        ASSERT_EQ(errors.size(), 1u) << c.client;
+        EXPECT_TRUE(errors[0].starts_with("vespern: ")) << errors[0];
+        EXPECT_NE(errors[0].find(c.line), std::string::npos) << errors[0];
+    }
 }
 
 } // namespace
