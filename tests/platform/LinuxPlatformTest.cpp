@@ -1,6 +1,8 @@
 #include "platform/linux/LinuxPlatform.h"
+#include "core/DesktopActionFiles.h"
 #include "core/RemoteAction.h"
 #include "core/VespernError.h"
+#include "platform/CodePageText.h"
 #include "platform/Win32Constants.h"
 #include "support/RecordingDialogs.h"
 #include "support/TempUserDirs.h"
@@ -44,6 +46,28 @@ TEST(LinuxPlatform, TheProgramPathIsThatOfTheInstalledFileAlsoAfterAnUpdateRepla
     std::filesystem::remove(paths.procRoot / "self" / "exe");
     std::filesystem::create_symlink(program, paths.procRoot / "self" / "exe");
     EXPECT_EQ(platform.GetModuleFileNameA(0), program);
+}
+
+// A desktop folder named in an older code page: the link goes into it, not into a new folder
+// whose name was re-encoded on the way.
+TEST(LinuxPlatform, ALinkGoesIntoAFolderWhoseNameIsNotUtf8)
+{
+    TempUserDirs dirs;
+    LinuxPlatform platform(LinuxPaths {}, [](const std::string&) {});
+    const std::string desktop = (dirs.root / "Caf\xE9 \xC3 B\xFCro").string();
+    std::filesystem::create_directory(desktop);
+    const std::string link = desktop + "\\SHUTDOWN.link";
+    EXPECT_EQ(CodePageFromUtf16(Utf16FromCodePage(link)), link);
+    EXPECT_EQ(CodePageFromUtf16(Utf16FromCodePage("\xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80")),
+        "\xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80");
+    CreateShellLink(platform, desktop + "\\", "/usr/bin/vespern", "", Utf16FromCodePage(link), "shutdown",
+        "/usr/bin/Vespern.ico", 0);
+    EXPECT_TRUE(std::filesystem::is_regular_file(desktop + "/SHUTDOWN.link"));
+    std::vector<std::string> made;
+    for (const auto& entry : std::filesystem::directory_iterator(dirs.root))
+        made.push_back(entry.path().filename().string());
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(made, (std::vector<std::string> { "Caf\xE9 \xC3 B\xFCro", "home" }));
 }
 
 // The remote action's steps over this backend: each refusal ends in the message the user is
