@@ -8,8 +8,10 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vespern {
 
@@ -49,6 +51,27 @@ std::filesystem::path environmentPath(const char* name)
 {
     const char* value = std::getenv(name);
     return value && *value ? std::filesystem::path(value) : std::filesystem::path {};
+}
+
+// A relative directory would put the user's files wherever the program was started from, so
+// only absolute ones count, and without HOME the account's home directory is used.
+std::filesystem::path absoluteEnvironmentPath(const char* name)
+{
+    const auto path = environmentPath(name);
+    return path.is_absolute() ? path : std::filesystem::path {};
+}
+
+std::filesystem::path homeDirectory()
+{
+    if (auto home = absoluteEnvironmentPath("HOME"); !home.empty())
+        return home;
+    std::vector<char> buffer(16384);
+    passwd entry {};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir
+        && found->pw_dir[0] == '/')
+        return found->pw_dir;
+    return {};
 }
 
 // A line break or zero byte would not survive the text file.
@@ -108,8 +131,8 @@ std::string desktopExec(const std::string& program)
 RegistryPaths RegistryPaths::FromEnvironment()
 {
     RegistryPaths paths;
-    paths.home = environmentPath("HOME");
-    paths.configHome = environmentPath("XDG_CONFIG_HOME");
+    paths.home = homeDirectory();
+    paths.configHome = absoluteEnvironmentPath("XDG_CONFIG_HOME");
     if (paths.configHome.empty())
         paths.configHome = paths.home / ".config";
     if (const auto single = environmentPath("VESPERN_REGISTRY_DIR"); !single.empty()) {

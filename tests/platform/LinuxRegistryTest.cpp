@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace vespern::test {
 namespace {
@@ -194,6 +196,21 @@ TEST(LinuxRegistry, TheDesktopFolderComesFromTheUserDirectories)
         ASSERT_EQ(r.platform.RegSetValueExA(key, "Desktop", w32::RegSz, sz("/elsewhere")), 0);
         EXPECT_EQ(r.read(key, "desktop"), std::string("/elsewhere", 11));
     }
+}
+
+TEST(LinuxRegistry, TheFilesNeverGoBelowTheDirectoryTheProgramWasStartedIn)
+{
+    TempUserDirs dirs;
+    dirs.set("VESPERN_REGISTRY_DIR", "");
+    dirs.set("XDG_CONFIG_HOME", "relative/config");
+    dirs.set("HOME", "");
+    const std::filesystem::path account = ::getpwuid(::geteuid())->pw_dir;
+    const auto paths = RegistryPaths::FromEnvironment();
+    EXPECT_EQ(paths.home, account);
+    EXPECT_EQ(paths.currentUserDir, account / ".config" / "vespern");
+    EXPECT_EQ(paths.classesRootDir, account / ".config" / "vespern");
+    dirs.set("HOME", dirs.home.string());
+    EXPECT_EQ(RegistryPaths::FromEnvironment().configHome, dirs.home / ".config");
 }
 
 TEST(LinuxRegistry, PoliciesThisDesktopIgnoresAreReportedOnce)
