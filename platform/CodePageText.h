@@ -1,8 +1,9 @@
 #pragma once
 
 // The program's 8-bit texts are in the system code page, which is UTF-8 on Linux; the few
-// operations that take wide text (a link file's path) get UTF-16. Bytes that are not UTF-8 are
-// carried over one for one, so no text is lost either way.
+// operations that take wide text (a link file's path) get UTF-16. A byte that is not UTF-8 (a
+// file name in an older code page) travels as the lone surrogate U+DC80 to U+DCFF and comes back
+// as that same byte, so a path names the same file after the round trip.
 
 #include <cstdint>
 #include <string>
@@ -26,7 +27,7 @@ inline std::u16string Utf16FromCodePage(std::string_view text)
         }
         const std::uint32_t smallest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
         if (!valid || code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            out += static_cast<char16_t>(lead);
+            out += static_cast<char16_t>(lead < 0x80 ? lead : 0xDC00 + lead);
             ++i;
             continue;
         }
@@ -48,7 +49,9 @@ inline std::string CodePageFromUtf16(std::u16string_view text)
         std::uint32_t code = text[i];
         if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
             code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00u);
-        if (code < 0x80) {
+        if (code >= 0xDC80 && code <= 0xDCFF) {
+            out += static_cast<char>(code - 0xDC00);
+        } else if (code < 0x80) {
             out += static_cast<char>(code);
         } else if (code < 0x800) {
             out += static_cast<char>(0xC0 | code >> 6);

@@ -1,5 +1,6 @@
 #include "TracingPlatform.h"
 
+#include "platform/CodePageText.h"
 #include "platform/Win32Constants.h"
 
 #include <cstdio>
@@ -25,7 +26,13 @@ std::string quoted(const std::string& text)
             out += "\\\"";
             break;
         default:
-            out += c;
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(c));
+                out += escaped;
+            } else {
+                out += c;
+            }
         }
     }
     return out + "\"";
@@ -36,12 +43,10 @@ std::string quoted(const std::optional<std::string>& text)
     return text ? quoted(*text) : std::string("NULL");
 }
 
+// Wide text is shown in the 8-bit text it came from, so that every path reads as it is.
 std::string quoted(const std::u16string& text)
 {
-    std::string narrow;
-    for (char16_t c : text)
-        narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return "L" + quoted(narrow);
+    return "L" + quoted(CodePageFromUtf16(text));
 }
 
 std::string hex(std::uint64_t value, int digits = 0)

@@ -62,6 +62,21 @@ ModuleHandle findModule(const std::string& name)
 
 constexpr Handle tokenHandleValue = 0x1000;
 
+// Error lines carry texts of other programs and of file names; a line break or a terminal
+// control character in them must not split the line or reach the terminal.
+LinuxPlatform::ErrorSink oneLine(LinuxPlatform::ErrorSink sink)
+{
+    if (!sink)
+        sink = [](const std::string& line) { std::cerr << line << std::endl; };
+    return [sink = std::move(sink)](const std::string& line) {
+        std::string flat = line;
+        for (char& c : flat)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                c = ' ';
+        sink(flat);
+    };
+}
+
 // The names the program looks up, with the identifiers Windows gives them.
 std::optional<Luid> knownPrivilege(const std::string& name)
 {
@@ -76,7 +91,7 @@ std::optional<Luid> knownPrivilege(const std::string& name)
 
 LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors)
     : paths_(std::move(paths))
-    , errors_(errors ? std::move(errors) : [](const std::string& line) { std::cerr << line << std::endl; })
+    , errors_(oneLine(std::move(errors)))
     , snapshots_(paths_.procRoot)
     , systemInformation_(paths_.procRoot, paths_.sysRoot)
     , launcher_(paths_.opener)
@@ -262,12 +277,17 @@ bool LinuxPlatform::FreeLibrary(ModuleHandle module)
 std::string LinuxPlatform::GetModuleFileNameA(ModuleHandle)
 {
     std::error_code error;
-    const auto path = std::filesystem::read_symlink(paths_.procRoot / "self" / "exe", error);
+    std::string path = std::filesystem::read_symlink(paths_.procRoot / "self" / "exe", error).string();
     if (error) {
         lastError_ = static_cast<std::uint32_t>(error.value());
         return {};
     }
-    return path.string();
+    // An update replaced the running file: the program's path is that of its new version, which
+    // the autostart entry and the desktop action files must name.
+    constexpr std::string_view replaced = " (deleted)";
+    if (path.ends_with(replaced) && !std::filesystem::exists(path, error))
+        path.resize(path.size() - replaced.size());
+    return path;
 }
 
 // A Linux process has no privilege token: the privilege steps succeed and change nothing.

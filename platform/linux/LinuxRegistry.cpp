@@ -8,8 +8,10 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vespern {
 
@@ -49,6 +51,27 @@ std::filesystem::path environmentPath(const char* name)
 {
     const char* value = std::getenv(name);
     return value && *value ? std::filesystem::path(value) : std::filesystem::path {};
+}
+
+// A relative directory would put the user's files wherever the program was started from, so
+// only absolute ones count, and without HOME the account's home directory is used.
+std::filesystem::path absoluteEnvironmentPath(const char* name)
+{
+    const auto path = environmentPath(name);
+    return path.is_absolute() ? path : std::filesystem::path {};
+}
+
+std::filesystem::path homeDirectory()
+{
+    if (auto home = absoluteEnvironmentPath("HOME"); !home.empty())
+        return home;
+    std::vector<char> buffer(16384);
+    passwd entry {};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir
+        && found->pw_dir[0] == '/')
+        return found->pw_dir;
+    return {};
 }
 
 // A line break or zero byte would not survive the text file.
@@ -108,8 +131,8 @@ std::string desktopExec(const std::string& program)
 RegistryPaths RegistryPaths::FromEnvironment()
 {
     RegistryPaths paths;
-    paths.home = environmentPath("HOME");
-    paths.configHome = environmentPath("XDG_CONFIG_HOME");
+    paths.home = homeDirectory();
+    paths.configHome = absoluteEnvironmentPath("XDG_CONFIG_HOME");
     if (paths.configHome.empty())
         paths.configHome = paths.home / ".config";
     if (const auto single = environmentPath("VESPERN_REGISTRY_DIR"); !single.empty()) {
@@ -181,7 +204,7 @@ bool LinuxRegistry::resolve(HKey key, Location& location) const
     return true;
 }
 
-RegHive LinuxRegistry::load(HKey root)
+RegHive LinuxRegistry::load(HKey root, Use use)
 {
     const std::filesystem::path file = FileOf(root);
     RegHive empty { rootName(root), {} };
@@ -200,12 +223,22 @@ RegHive LinuxRegistry::load(HKey root)
     RegParseResult parsed = ParseRegFile(*content, rootName(root));
     if (parsed.ok) {
         unwritable_.erase(root);
+        unparsedReported_.erase(root);
         return std::move(parsed.hive);
+    }
+    // Without the lock a read could move away the good file a writer has just renamed into
+    // place, and under the dry run nothing may be written at all.
+    if (use == Use::Read) {
+        if (unparsedReported_.insert(root).second)
+            errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + "); " + rootName(root)
+                + " reads as empty until the next change keeps the file aside");
+        return empty;
     }
     // Never overwrite what could not be read: move it aside and start the root afresh.
     const std::filesystem::path aside = file.string() + ".corrupt-" + timestamp();
     if (::rename(file.c_str(), aside.c_str()) == 0) {
         unwritable_.erase(root);
+        unparsedReported_.erase(root);
         errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + "); kept as " + aside.string()
             + ", starting " + rootName(root) + " empty");
     } else if (unwritable_.insert(root).second) {
@@ -261,7 +294,7 @@ std::int32_t LinuxRegistry::CreateKey(HKey key, const std::string& subKey, HKey&
     const std::string below = NormaliseKeyPath(subKey);
     Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
     const RootLock lock(FileOf(at.root));
-    RegHive hive = load(at.root);
+    RegHive hive = load(at.root, Use::Change);
     if (hive.keyExists(at.path)) {
         disposition = w32::RegOpenedExistingKey;
     } else {
@@ -283,7 +316,7 @@ std::int32_t LinuxRegistry::OpenKey(HKey key, const std::string& subKey, HKey& r
         return errorInvalidHandle;
     const std::string below = NormaliseKeyPath(subKey);
     Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
-    if (!load(at.root).keyExists(at.path) && !isShellFolders(at))
+    if (!load(at.root, Use::Read).keyExists(at.path) && !isShellFolders(at))
         return code(w32::ErrorFileNotFound);
     result = nextHandle_++;
     open_[result] = std::move(at);
@@ -296,7 +329,7 @@ std::int32_t LinuxRegistry::QueryValue(
     Location at;
     if (!resolve(key, at))
         return errorInvalidHandle;
-    RegHive hive = load(at.root);
+    RegHive hive = load(at.root, Use::Read);
     if (!hive.keyExists(at.path) && !isShellFolders(at))
         return code(w32::ErrorFileNotFound); // deleted by another program since it was opened
     RegKey* stored = hive.findKey(at.path);
@@ -334,7 +367,7 @@ std::int32_t LinuxRegistry::SetValue(
     if (!storable(valueName))
         return errorInvalidParameter;
     const RootLock lock(FileOf(at.root));
-    RegHive hive = load(at.root);
+    RegHive hive = load(at.root, Use::Change);
     hive.createKey(at.path).setValue(valueName, type, std::vector<std::uint8_t>(data.begin(), data.end()));
     if (const std::int32_t error = store(at.root, hive); error != 0)
         return error;
@@ -347,10 +380,13 @@ std::int32_t LinuxRegistry::DeleteValue(HKey key, const std::string& valueName)
     if (!resolve(key, at))
         return errorInvalidHandle;
     const RootLock lock(FileOf(at.root));
-    RegHive hive = load(at.root);
+    RegHive hive = load(at.root, Use::Change);
     RegKey* stored = hive.findKey(at.path);
-    if (!stored || !stored->deleteValue(valueName))
+    if (!stored || !stored->deleteValue(valueName)) {
+        // An autostart entry left behind (its value lost with an unreadable file) goes as well.
+        afterDelete(at, valueName);
         return code(w32::ErrorFileNotFound);
+    }
     if (const std::int32_t error = store(at.root, hive); error != 0)
         return error;
     afterDelete(at, valueName);

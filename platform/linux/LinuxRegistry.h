@@ -68,7 +68,9 @@ private:
 
     bool resolve(HKey key, Location& location) const;
     void removeStaleTemporaries(const std::filesystem::path& file) const;
-    RegHive load(HKey root);
+    // Reads never write: only a change, made with the root locked, moves an unreadable file aside.
+    enum class Use { Read, Change };
+    RegHive load(HKey root, Use use);
     std::int32_t store(HKey root, const RegHive& hive);
     std::int32_t afterSet(
         const Location& at, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data);
@@ -82,6 +84,8 @@ private:
     HKey nextHandle_ = 0x1000;
     // Roots whose file could not be read nor moved aside: read as empty, never written.
     std::set<HKey> unwritable_;
+    // Roots whose unreadable file a read has already reported.
+    std::set<HKey> unparsedReported_;
     bool policyReported_ = false;
 };
 

@@ -43,6 +43,5 @@ private:
 
 // "C:\dir\file" style separators as this system's.
 std::string NativePath(std::string path);
-std::string Utf8FromUtf16(const std::u16string& text);
 
 } // namespace vespern

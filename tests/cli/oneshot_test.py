@@ -21,8 +21,27 @@ POWER_REQUESTS = ("ExitWindowsEx", "SetSystemPowerState", "LockWorkStation", "Se
                   "InternetAutodialHangup", "ShellExecuteA", "SHEmptyRecycleBinA", "InitiateSystemShutdownA")
 
 
-def run(*arguments, timeout=20):
+def tree(root):
+    """Every path below root with its mode, modification time and content."""
+    found = {}
+    for directory, subdirectories, files in os.walk(root):
+        for name in subdirectories + files:
+            path = os.path.join(directory, name)
+            info = os.lstat(path)
+            content = None
+            if os.path.isfile(path):
+                with open(path, "rb") as handle:
+                    content = handle.read()
+            found[os.path.relpath(path, root)] = (info.st_mode, info.st_mtime_ns, content)
+    return found
+
+
+def run(*arguments, timeout=20, prepare=None, trees=None):
     with tempfile.TemporaryDirectory(prefix="vespern-cli-") as home:
+        if prepare:
+            prepare(home)
+        if trees is not None:
+            trees.append(tree(home))
         env = dict(os.environ)
         env.update({
             "HOME": home,
@@ -37,6 +56,8 @@ def run(*arguments, timeout=20):
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         completed = subprocess.run([PROGRAM, *arguments], env=env, capture_output=True, text=True,
                                    timeout=timeout, stdin=subprocess.DEVNULL)
+        if trees is not None:
+            trees.append(tree(home))
     printed = [line[len("dry run: "):] for line in completed.stderr.splitlines() if line.startswith("dry run: ")]
     return completed, printed
 
@@ -81,6 +102,28 @@ class OneShot(unittest.TestCase):
         completed, printed = run("REBOOT.link", "SHUTDOWN.link")
         self.assertEqual(completed.returncode, 0, completed.stderr)
         self.assertEqual(requests(printed), ["ExitWindowsEx uFlags=2 dwReserved=0"])
+
+    def test_a_dry_run_leaves_every_file_as_it_was(self):
+        def prepare(home):
+            def write(relative, text):
+                path = os.path.join(home, relative)
+                os.makedirs(os.path.dirname(path), exist_ok=True)
+                with open(path, "w") as handle:
+                    handle.write(text)
+            # Options that ask for the recycle bin and a program, in a store that cannot be
+            # parsed: the start-up load reads it and must leave it where it is.
+            write("registry/HKEY_CLASSES_ROOT.reg", "Windows Registry Editor Version 5.00\n\n"
+                  "[HKEY_CLASSES_ROOT\\vespern\\setting]\n\"empty recycle bin\"=\"1\n")
+            write("data/Trash/files/letter.txt", "kept")
+            write("data/Trash/info/letter.txt.trashinfo", "[Trash Info]\nPath=/tmp/letter.txt\n")
+            write("Desktop/SHUTDOWN.link", "an older link")
+        trees = []
+        completed, printed = run(os.path.join("Desktop", "SHUTDOWN.link"), prepare=prepare, trees=trees)
+        self.assertEqual(completed.returncode, 0, completed.stderr)
+        self.assertEqual(requests(printed), ["ExitWindowsEx uFlags=1 dwReserved=0"])
+        self.assertEqual(sorted(trees[1]), sorted(trees[0]))
+        self.assertEqual(trees[1], trees[0])
+        self.assertIn("HKEY_CLASSES_ROOT.reg cannot be read", completed.stderr)
 
     def test_help_and_version_print_and_end(self):
         completed, _ = run("--help")

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace vespern::test {
 namespace {
@@ -114,26 +116,37 @@ TEST(LinuxRegistry, AFailedWriteLeavesTheFileAsItWas)
     EXPECT_EQ(r.read(key, "kept"), std::string("old", 4));
 }
 
-TEST(LinuxRegistry, AnUnreadableFileIsKeptAsideAndTheRootStartsEmpty)
+TEST(LinuxRegistry, AnUnreadableFileIsKeptAsideAtTheNextChangeAndReadsAsEmptyTillThen)
 {
     Registry r;
     const auto file = r.dirs.registry / "HKEY_CLASSES_ROOT.reg";
-    WriteText(
-        file, "Windows Registry Editor Version 5.00\n\n[HKEY_CLASSES_ROOT\\vespern\\setting]\n\"start up\"=\"1\n");
+    const std::string broken
+        = "Windows Registry Editor Version 5.00\n\n[HKEY_CLASSES_ROOT\\vespern\\setting]\n\"start up\"=\"1\n";
+    WriteText(file, broken);
+    auto keptAside = [&] {
+        std::vector<std::filesystem::path> aside;
+        for (const auto& entry : std::filesystem::directory_iterator(r.dirs.registry))
+            if (entry.path().filename().string().starts_with("HKEY_CLASSES_ROOT.reg.corrupt-"))
+                aside.push_back(entry.path());
+        return aside;
+    };
     HKey key = 0;
-    EXPECT_EQ(r.platform.RegOpenKeyExA(w32::HkeyClassesRoot, "\\vespern\\setting", 0, w32::KeyAllAccess, key),
-        static_cast<std::int32_t>(w32::ErrorFileNotFound));
+    for (int read = 0; read < 2; ++read)
+        EXPECT_EQ(r.platform.RegOpenKeyExA(w32::HkeyClassesRoot, "\\vespern\\setting", 0, w32::KeyAllAccess, key),
+            static_cast<std::int32_t>(w32::ErrorFileNotFound));
+    // Reads report it once and leave it in place.
     ASSERT_EQ(r.errors.size(), 1u);
     EXPECT_NE(r.errors[0].find("line 4"), std::string::npos) << r.errors[0];
-    std::vector<std::filesystem::path> aside;
-    for (const auto& entry : std::filesystem::directory_iterator(r.dirs.registry))
-        if (entry.path().filename().string().starts_with("HKEY_CLASSES_ROOT.reg.corrupt-"))
-            aside.push_back(entry.path());
-    ASSERT_EQ(aside.size(), 1u);
-    EXPECT_NE(ReadText(aside[0]).find("\"start up\"=\"1\n"), std::string::npos);
+    EXPECT_EQ(ReadText(file), broken);
+    EXPECT_TRUE(keptAside().empty());
+
     key = r.create(w32::HkeyClassesRoot, "\\vespern\\setting");
+    const auto aside = keptAside();
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadText(aside[0]), broken);
     EXPECT_EQ(r.platform.RegSetValueExA(key, "start up", w32::RegSz, sz("0")), 0);
-    EXPECT_EQ(r.errors.size(), 1u);
+    ASSERT_EQ(r.errors.size(), 2u);
+    EXPECT_NE(r.errors[1].find("kept as " + aside[0].string()), std::string::npos) << r.errors[1];
 }
 
 TEST(LinuxRegistry, TheRunValueIsTheDesktopAutostartEntry)
@@ -146,6 +159,10 @@ TEST(LinuxRegistry, TheRunValueIsTheDesktopAutostartEntry)
     EXPECT_TRUE(text.starts_with("[Desktop Entry]\nType=Application\nName=Vespern\n")) << text;
     EXPECT_NE(text.find("\nExec=\"/opt/My Tools/vespern\"\n"), std::string::npos) << text;
     EXPECT_EQ(r.platform.RegDeleteValueA(key, "Vespern"), 0);
+    EXPECT_FALSE(std::filesystem::exists(entry));
+    // Unticking removes an entry whose value is gone, so the program does not start anyway.
+    WriteText(entry, "[Desktop Entry]\nExec=/old/vespern\n");
+    EXPECT_EQ(r.platform.RegDeleteValueA(key, "Vespern"), static_cast<std::int32_t>(w32::ErrorFileNotFound));
     EXPECT_FALSE(std::filesystem::exists(entry));
     // Other values under Run are nothing to the desktop.
     ASSERT_EQ(r.platform.RegSetValueExA(key, "Other", w32::RegSz, sz("/bin/other")), 0);
@@ -179,6 +196,21 @@ TEST(LinuxRegistry, TheDesktopFolderComesFromTheUserDirectories)
         ASSERT_EQ(r.platform.RegSetValueExA(key, "Desktop", w32::RegSz, sz("/elsewhere")), 0);
         EXPECT_EQ(r.read(key, "desktop"), std::string("/elsewhere", 11));
     }
+}
+
+TEST(LinuxRegistry, TheFilesNeverGoBelowTheDirectoryTheProgramWasStartedIn)
+{
+    TempUserDirs dirs;
+    dirs.set("VESPERN_REGISTRY_DIR", "");
+    dirs.set("XDG_CONFIG_HOME", "relative/config");
+    dirs.set("HOME", "");
+    const std::filesystem::path account = ::getpwuid(::geteuid())->pw_dir;
+    const auto paths = RegistryPaths::FromEnvironment();
+    EXPECT_EQ(paths.home, account);
+    EXPECT_EQ(paths.currentUserDir, account / ".config" / "vespern");
+    EXPECT_EQ(paths.classesRootDir, account / ".config" / "vespern");
+    dirs.set("HOME", dirs.home.string());
+    EXPECT_EQ(RegistryPaths::FromEnvironment().configHome, dirs.home / ".config");
 }
 
 TEST(LinuxRegistry, PoliciesThisDesktopIgnoresAreReportedOnce)

@@ -34,7 +34,18 @@ TEST(DryRun, RequestsThatChangeTheSystemArePrintedAndNotMade)
     EXPECT_TRUE(p.AdjustTokenPrivileges(0x1000, false, TokenPrivileges { 1, {}, 2 }, 0, length));
     EXPECT_EQ(p.GetLastError(), 0u);
 
-    EXPECT_EQ(dry.printed.size(), 12u);
+    EXPECT_EQ(p.IPersistFile_Save(0x42, u"/home/ana/\u00c1rea de trabalho\\SHUTDOWN.link", false), 0);
+
+    // A file name cannot end the line or reach the terminal as a control sequence.
+    EXPECT_TRUE(p.DeleteFileA("/tmp/a\x1b[2J\tb\r\n"));
+    EXPECT_EQ(dry.printed.back(), "DeleteFileA lpFileName=\"/tmp/a\\x1B[2J\\x09b\\r\\n\"");
+    dry.printed.pop_back();
+
+    EXPECT_EQ(dry.printed.size(), 13u);
+    EXPECT_EQ(dry.printed.back(),
+        "IPersistFile::Save this=0x42 pszFileName=L\"/home/ana/\xC3\x81"
+        "rea de trabalho\\SHUTDOWN.link\" "
+        "fRemember=FALSE");
     EXPECT_EQ(dry.printed.front(), "ExitWindowsEx uFlags=5 dwReserved=0");
     EXPECT_EQ(dry.printed[5],
         "InitiateSystemShutdownA lpMachineName=\"\\\\PC\" lpMessage=\"Network computer action activated\" "
