@@ -119,7 +119,7 @@ void LinuxPlatform::SetComputerPicker(ComputerPicker picker)
 void LinuxPlatform::unavailable(const char* operation)
 {
     lastError_ = w32::ErrorCallNotImplemented;
-    errors_(std::string("vespern: ") + operation + " is not available on Linux yet; nothing was done");
+    errors_(std::string("vespern: ") + operation + " is not available on Linux; nothing was done");
 }
 
 bool LinuxPlatform::report(const Outcome& outcome)
