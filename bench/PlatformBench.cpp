@@ -61,15 +61,31 @@ bool walk(vespern::LinuxPlatform& platform, const std::string& name, std::size_t
     return found;
 }
 
-void ProcessWatchWalk(benchmark::State& state)
+// Walks as the watch does, after the first tick read everything once; between two timed walks
+// `between` runs untimed (nothing, a pause, a new task).
+template <typename Between> void timedWalks(benchmark::State& state, Between between)
 {
     vespern::LinuxPlatform platform;
     const std::string name = watchedName();
     std::size_t count = 0;
-    walk(platform, name, count); // the watch's first tick reads everything once
-    for (auto _ : state)
+    walk(platform, name, count);
+    for (auto _ : state) {
+        state.PauseTiming();
+        between();
+        state.ResumeTiming();
         benchmark::DoNotOptimize(walk(platform, name, count));
+    }
     state.counters["processes"] = static_cast<double>(count);
+}
+
+void pauseHalfASecond()
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+}
+
+void ProcessWatchWalk(benchmark::State& state)
+{
+    timedWalks(state, [] {});
 }
 BENCHMARK(ProcessWatchWalk);
 
@@ -98,7 +114,7 @@ void ProcDirectoryListingPaced(benchmark::State& state)
     std::size_t count = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        pauseHalfASecond();
         state.ResumeTiming();
         benchmark::DoNotOptimize(count = listProcDirectory());
     }
@@ -109,34 +125,14 @@ BENCHMARK(ProcDirectoryListingPaced)->Iterations(8);
 // The same walk after a task was created, so that /proc must be listed again.
 void ProcessWatchWalkAfterChange(benchmark::State& state)
 {
-    vespern::LinuxPlatform platform;
-    const std::string name = watchedName();
-    std::size_t count = 0;
-    walk(platform, name, count);
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::thread([] {}).join();
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(walk(platform, name, count));
-    }
-    state.counters["processes"] = static_cast<double>(count);
+    timedWalks(state, [] { std::thread([] {}).join(); });
 }
 BENCHMARK(ProcessWatchWalkAfterChange);
 
 // The same walk with a half-second pause before each, as the watch walks once a second: colder caches.
 void ProcessWatchWalkPaced(benchmark::State& state)
 {
-    vespern::LinuxPlatform platform;
-    const std::string name = watchedName();
-    std::size_t count = 0;
-    walk(platform, name, count);
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(walk(platform, name, count));
-    }
-    state.counters["processes"] = static_cast<double>(count);
+    timedWalks(state, pauseHalfASecond);
 }
 BENCHMARK(ProcessWatchWalkPaced)->Iterations(8);
 

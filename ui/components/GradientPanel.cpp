@@ -81,7 +81,8 @@ TGradientPanel::TGradientPanel(vespern::TGradientPanel& model, QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     model_.OnInvalidate = [this] { update(); };
-    Refresh();
+    painted_ = painted();
+    setGeometry(model_.Left, model_.Top, model_.Width, model_.Height);
 }
 
 TGradientPanel::~TGradientPanel()
@@ -89,9 +90,21 @@ TGradientPanel::~TGradientPanel()
     model_.OnInvalidate = nullptr;
 }
 
+TGradientPanel::Painted TGradientPanel::painted() const
+{
+    return { model_.Caption, model_.Font, model_.Alignment, model_.BevelOuter, model_.BevelInner, model_.BevelWidth };
+}
+
+// Runs after every event, the monitor ticks included: an unchanged panel is not painted again.
 void TGradientPanel::Refresh()
 {
-    setGeometry(model_.Left, model_.Top, model_.Width, model_.Height);
+    const QRect place(model_.Left, model_.Top, model_.Width, model_.Height);
+    if (geometry() != place)
+        setGeometry(place);
+    const Painted now = painted();
+    if (now == painted_)
+        return;
+    painted_ = now;
     update();
 }
 
