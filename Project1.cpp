@@ -61,14 +61,15 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(VESPERN_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    auto platform = vespern::CreatePowerPlatform(
-        { vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {}, vespern::ui::PickComputer });
-    platform->CoInitialize();
-
     vespern::ui::QtDialogs dialogs;
     vespern::TApplication application(dialogs);
     application.Title = "Vespern";
     QApplication::setApplicationDisplayName(QString::fromStdString(application.Title));
+
+    auto platform = vespern::CreatePowerPlatform(
+        { vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {}, vespern::ui::PickComputer,
+            [&application](const vespern::UserNotice& notice) { application.Notices().Post(notice); } });
+    platform->CoInitialize();
 
     vespern::TForm2Model form2(*platform, application);
     vespern::TForm5Model form5;

@@ -11,13 +11,30 @@ TApplication::TApplication(Dialogs& dialogs)
 
 bool TApplication::Dispatch(const std::function<void()>& handler)
 {
+    bool completed = false;
     try {
         handler();
-        return true;
+        completed = true;
     } catch (const std::exception& error) {
         ShowException(error.what());
     }
-    return false;
+    tellNotices();
+    return completed;
+}
+
+void TApplication::tellNotices()
+{
+    // A message box runs a nested loop whose events dispatch too: what they post waits for the
+    // next event after this box, so boxes never pile up inside each other.
+    if (telling_ || !NoticeTeller || !notices_.Pending())
+        return;
+    telling_ = true;
+    try {
+        NoticeTeller();
+    } catch (const std::exception& error) {
+        ShowException(error.what());
+    }
+    telling_ = false;
 }
 
 void TApplication::ShowException(const std::string& message)

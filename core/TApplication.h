@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Dialogs.h"
+#include "UserNotices.h"
 
 #include <exception>
 #include <functional>
@@ -21,8 +22,13 @@ public:
     bool Terminated() const { return terminated_; }
 
     // Runs one user-interface event (a click, a tick, a tray notification). An error ends it and
-    // is shown in the error box; returns false when that happened.
+    // is shown in the error box; returns false when that happened. Notices posted meanwhile are
+    // told afterwards through NoticeTeller.
     bool Dispatch(const std::function<void()>& handler);
+
+    UserNotices& Notices() { return notices_; }
+    // Tells the pending notices to the user; set by the window that owns the tray icon.
+    std::function<void()> NoticeTeller;
 
     // The error box: titled with the application title, an error icon, and a full stop added
     // when the message's last character comes after "." in the character table.
@@ -34,8 +40,12 @@ public:
     Dialogs& dialogs() { return dialogs_; }
 
 private:
+    void tellNotices();
+
     Dialogs& dialogs_;
+    UserNotices notices_;
     bool terminated_ = false;
+    bool telling_ = false;
 };
 
 // The text of the error box for a message (the full-stop rule).

@@ -20,6 +20,12 @@ TForm1Model::TForm1Model(
     initialiseControls();
     TrayIcon1.OnDblClick = [this] { TrayIcon1DblClick(); };
     TrayIcon1.OnStartup = [this](bool& showMainForm) { TrayIcon1Startup(showMainForm); };
+    application_.NoticeTeller = [this] { TellNotices(); };
+}
+
+TForm1Model::~TForm1Model()
+{
+    application_.NoticeTeller = nullptr;
 }
 
 namespace {
@@ -370,6 +376,48 @@ void TForm1Model::FormMinimized()
         return;
     Visible = false;
     TrayIcon1.AddTrayIcon();
+}
+
+namespace {
+
+BalloonIconKind balloonKind(NoticeKind kind)
+{
+    switch (kind) {
+    case NoticeKind::Information:
+        return BalloonIconKind::Info;
+    case NoticeKind::Warning:
+        return BalloonIconKind::Warning;
+    case NoticeKind::Error:
+        break;
+    }
+    return BalloonIconKind::Error;
+}
+
+MessageIcon messageIcon(NoticeKind kind)
+{
+    switch (kind) {
+    case NoticeKind::Information:
+        return MessageIcon::Information;
+    case NoticeKind::Warning:
+        return MessageIcon::Warning;
+    case NoticeKind::Error:
+        break;
+    }
+    return MessageIcon::Error;
+}
+
+} // namespace
+
+void TForm1Model::TellNotices()
+{
+    const auto notice = application_.Notices().TakeCombined();
+    if (notice.text.empty())
+        return;
+    if (TrayIcon1.IconVisible() && TrayIcon1.NotificationAreaAvailable()) {
+        TrayIcon1.ShowBalloon(application_.Title, notice.text, balloonKind(notice.kind), 10);
+        return;
+    }
+    application_.dialogs().MessageBox(application_.Title, notice.text, messageIcon(notice.kind));
 }
 
 std::string TForm1Model::LongTimeFormat()

@@ -22,6 +22,9 @@ public:
     // arguments: the command-line arguments after the program name.
     TForm1Model(
         PowerPlatform& platform, TApplication& application, TForm2Model& options, std::vector<std::string> arguments);
+    ~TForm1Model();
+    TForm1Model(const TForm1Model&) = delete;
+    TForm1Model& operator=(const TForm1Model&) = delete;
 
     std::string Caption = "Vespern";
     bool Visible = false;
@@ -205,6 +208,9 @@ public:
     void Label40Click();
     // The window was minimised: it hides to the tray when there is a notification area to hide in.
     void FormMinimized();
+    // Tells the application's pending notices: a balloon of the tray icon, titled with the
+    // application title, or the message box when there is no notification area to show it.
+    void TellNotices();
     // The user's long time format, the picture the time pickers show.
     std::string LongTimeFormat();
 

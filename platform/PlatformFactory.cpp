@@ -15,7 +15,7 @@ bool DryRunRequested(const char* value)
 
 std::unique_ptr<PowerPlatform> CreatePowerPlatform(const PlatformChoice& choice)
 {
-    auto real = std::make_unique<LinuxPlatform>();
+    auto real = std::make_unique<LinuxPlatform>(LinuxPaths {}, LinuxPlatform::ErrorSink {}, choice.notices);
     real->SetComputerPicker(choice.computerPicker);
     if (!choice.dryRun)
         return real;

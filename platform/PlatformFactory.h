@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PowerPlatform.h"
+#include "UserNotice.h"
 #include "linux/ComputerDiscovery.h"
 
 #include <functional>
@@ -15,6 +16,8 @@ struct PlatformChoice {
     std::function<void(const std::string&)> dryRunSink;
     // The window system's computer browser; without one, browsing says it cannot.
     ComputerPicker computerPicker;
+    // Where the backend posts what the user must hear about (a refused request, say).
+    UserNoticeSink notices;
 };
 
 // The backend of this system, wrapped in the dry run when asked for.

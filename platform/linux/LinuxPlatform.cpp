@@ -89,9 +89,10 @@ std::optional<Luid> knownPrivilege(const std::string& name)
 
 } // namespace
 
-LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors)
+LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors, UserNoticeSink notices)
     : paths_(std::move(paths))
     , errors_(oneLine(std::move(errors)))
+    , notices_(notices ? std::move(notices) : [](const UserNotice&) {})
     , snapshots_(paths_.procRoot)
     , systemInformation_(paths_.procRoot, paths_.sysRoot)
     , launcher_(paths_.opener)

@@ -15,6 +15,7 @@
 #include "SystemInformation.h"
 #include "ToolhelpSnapshots.h"
 #include "platform/PowerPlatform.h"
+#include "platform/UserNotice.h"
 
 #include <chrono>
 #include <filesystem>
@@ -39,7 +40,8 @@ class LinuxPlatform final : public PowerPlatform {
 public:
     using ErrorSink = std::function<void(const std::string& line)>;
 
-    explicit LinuxPlatform(LinuxPaths paths = {}, ErrorSink errors = {});
+    // errors: the standard-error lines; notices: what the user must also hear about in the window.
+    explicit LinuxPlatform(LinuxPaths paths = {}, ErrorSink errors = {}, UserNoticeSink notices = {});
     ~LinuxPlatform() override;
 
     // The network folder is the computers that discovery finds (Avahi by default); the browse
@@ -131,6 +133,7 @@ private:
 
     LinuxPaths paths_;
     ErrorSink errors_;
+    UserNoticeSink notices_;
     ToolhelpSnapshots snapshots_;
     SystemInformation systemInformation_;
     ShellLauncher launcher_;

@@ -50,6 +50,32 @@ struct Window {
     TForm1Model form1 { recorder.platform(), application, form2, {} };
 };
 
+TEST(UserNotices, AreToldAfterTheEventAsOneBalloonOrAsOneBoxWithoutANotificationArea)
+{
+    for (const bool area : { true, false }) {
+        Window window;
+        window.tray.available = area;
+        window.application.Dispatch([&] {
+            window.application.Notices().Post({ NoticeKind::Warning, "This computer reports no battery." });
+            window.application.Notices().Post(
+                { NoticeKind::Error, "Shutdown was refused: authentication is required." });
+            window.application.Notices().Post({ NoticeKind::Warning, "This computer reports no battery." });
+            EXPECT_TRUE(window.tray.balloons.empty()) << "nothing is told inside the event";
+            EXPECT_TRUE(window.dialogs.shown.empty());
+        });
+        const std::string text = "This computer reports no battery.\nShutdown was refused: authentication is required.";
+        if (area) {
+            ASSERT_EQ(window.tray.balloons.size(), 1u);
+            EXPECT_EQ(window.tray.balloons[0], (Balloon { "Vespern", text, BalloonIconKind::Error, 10000 }));
+            EXPECT_TRUE(window.dialogs.shown.empty());
+        } else {
+            EXPECT_EQ(window.dialogs.shown, (std::vector<ShownMessage> { { "Vespern", text, MessageIcon::Error } }));
+        }
+        window.application.Dispatch([] {});
+        EXPECT_EQ(window.tray.balloons.size() + window.dialogs.shown.size(), 1u) << "each notice is told once";
+    }
+}
+
 TEST(ForcePair, EitherControlKeepsBothEqualAndWarnsOncePerSwitchOn)
 {
     struct Case {
