@@ -53,10 +53,18 @@ trap 'rm -rf "$root"' EXIT
 trap 'exit 143' TERM
 mkdir -p "$root"/{private,lock,state,cache,pid,ncalrpc,binddns,log,run}
 mount --make-rprivate /
-# The package makes both; a machine booted since may have lost the one under /run.
-mkdir -p /var/log/samba /run/samba
-mount --bind "$root/log" /var/log/samba
-mount --bind "$root/run" /run/samba
+# Private folders over the two that Samba's helpers write to whatever the configuration says.
+# One that the machine lacks is not made there: its parent is covered with an empty file system
+# (in this namespace only) and the folder made in that.
+cover() {
+    if [ ! -d "$2" ]; then
+        mount -t tmpfs -o mode=0755 vespern-samba "$(dirname "$2")"
+        mkdir "$2"
+    fi
+    mount --bind "$1" "$2"
+}
+cover "$root/log" /var/log/samba
+cover "$root/run" /run/samba
 ip link set lo up
 
 port=4455
