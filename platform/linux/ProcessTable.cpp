@@ -308,7 +308,8 @@ void ProcessTable::keepExitWatch(Known& known, UniqueFd watch)
     epoll_event event {};
     event.events = EPOLLIN;
     event.data.u64 = exitEventData(known.pid, watch.get());
-    if (!exitPoll_ || ::epoll_ctl(exitPoll_.get(), EPOLL_CTL_ADD, watch.get(), &event) != 0)
+    // A watch carried over from the process's earlier reading is in the set already.
+    if (!exitPoll_ || (::epoll_ctl(exitPoll_.get(), EPOLL_CTL_ADD, watch.get(), &event) != 0 && errno != EEXIST))
         return;
     known.exitWatch = std::move(watch);
     ++exitWatches_;
