@@ -527,10 +527,16 @@ class ScreenSaverTest(PrivateBuses):
         self.addCleanup(self.stop_activated, name)
 
     def stop_activated(self, name):
-        if self.session.name_has_owner(name):
-            os.kill(int(self.session.call_blocking('org.freedesktop.DBus', '/org/freedesktop/DBus',
-                                                   'org.freedesktop.DBus', 'GetConnectionUnixProcessID', 's',
-                                                   (name,))), signal.SIGTERM)
+        """Ends the service the bus started, and waits until its name is free again."""
+        try:
+            pid = int(self.session.call_blocking('org.freedesktop.DBus', '/org/freedesktop/DBus',
+                                                 'org.freedesktop.DBus', 'GetConnectionUnixProcessID', 's', (name,)))
+        except dbus.exceptions.DBusException:
+            return  # not running (any more)
+        os.kill(pid, signal.SIGTERM)
+        deadline = time.monotonic() + 10
+        while self.session.name_has_owner(name) and time.monotonic() < deadline:
+            time.sleep(0.05)
 
     def test_a_screensaver_that_is_not_running_yet_is_started_for_the_request(self):
         template = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'freedesktop_screensaver.py')
