@@ -35,17 +35,26 @@ With an argument it runs the action that the argument's file name names and ends
   --help      show this text and end
   --version   show the version and end
 
+Only the first argument is used. Without a display (neither DISPLAY nor WAYLAND_DISPLAY) an
+action file still runs, headless, and what would be a message box is printed on standard error.
+
 Environment:
   VESPERN_DRY_RUN=1   print every request to the system on standard error instead of making it
   VESPERN_REGISTRY_DIR=DIR  keep the options and system values of every registry root in DIR
-                      (by default $XDG_CONFIG_HOME/vespern, and /etc/vespern for the machine)
+                      (by default $XDG_CONFIG_HOME/vespern; the machine's values also in
+                      /etc/vespern, written there only by whoever may)
 )";
+
+bool environmentSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Taken before Qt removes its own options from the command line.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (!arguments.empty() && arguments.front() == "--help") {
         std::cout << usage;
@@ -56,12 +65,27 @@ int main(int argc, char** argv)
         return EXIT_SUCCESS;
     }
 
-    QApplication qtApplication(argc, argv);
+    // A one-shot run needs no display: the action is run headless. Living in the tray does.
+    if (!environmentSet("DISPLAY") && !environmentSet("WAYLAND_DISPLAY") && !environmentSet("QT_QPA_PLATFORM")) {
+        if (arguments.empty()) {
+            std::cerr << "vespern: Vespern needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)"
+                      << std::endl;
+            return EXIT_FAILURE;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    // Only the first argument is Vespern's: none of them reaches Qt.
+    int qtArgc = 1;
+    char* qtArgv[] = { argv[0], nullptr };
+    QApplication qtApplication(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Vespern"));
     QApplication::setApplicationVersion(QStringLiteral(VESPERN_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    vespern::ui::QtDialogs dialogs;
+    const QString platformName = QGuiApplication::platformName();
+    vespern::ui::QtDialogs dialogs(
+        platformName == QLatin1String("offscreen") || platformName == QLatin1String("minimal"));
     vespern::TApplication application(dialogs);
     application.Title = "Vespern";
     QApplication::setApplicationDisplayName(QString::fromStdString(application.Title));

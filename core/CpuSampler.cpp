@@ -40,11 +40,6 @@ void CpuSampler::BeginArming()
     cpuConditionMet_ = false;
 }
 
-void CpuSampler::cpuusagedtChange(CpuControls& controls)
-{
-    controls.seconds.Caption = "0";
-}
-
 bool CpuSampler::startRun()
 {
     if (!queryResolved_) {
@@ -57,9 +52,8 @@ bool CpuSampler::startRun()
     if (platform_.NtQuerySystemInformation(w32::SystemBasicInformation, basic, w32::SystemBasicInformationSize) != 0)
         return false;
     processors_ = basic[w32::BasicNumberOfProcessorsOffset];
-    decimalSeparator_ = platform_.GetLocaleInfoA(w32::LocaleUserDefault, w32::LocaleSDecimal);
-    if (decimalSeparator_.empty())
-        decimalSeparator_ = ".";
+    std::string separator = platform_.GetLocaleInfoA(w32::LocaleUserDefault, w32::LocaleSDecimal);
+    decimalSeparator_ = separator.empty() ? std::string(".") : std::move(separator);
     runActive_ = true;
     return true;
 }
@@ -78,14 +72,6 @@ std::optional<CpuSampler::Times> CpuSampler::queryTimes()
         return std::nullopt;
     return Times { readInt64(performance.data() + w32::PerformanceIdleTimeOffset),
         readInt64(timeOfDay.data() + w32::TimeOfDayCurrentTimeOffset) };
-}
-
-void CpuSampler::setUsageText(CpuControls& controls, const std::string& text)
-{
-    if (controls.usage.Text == text)
-        return;
-    controls.usage.Text = text;
-    cpuusagedtChange(controls);
 }
 
 bool CpuSampler::Sample(CpuControls& controls)
@@ -109,19 +95,18 @@ bool CpuSampler::Sample(CpuControls& controls)
         return false;
 
     const double load = 100.0 - (idle / system) * 100.0 / processors_ + 0.5;
-    setUsageText(controls, FormatOneDecimal(load, decimalSeparator_));
+    controls.usage.Text = FormatOneDecimal(load, decimalSeparator_);
     controls.shown.Caption = controls.usage.Text + " %";
-    // Values carried over from an earlier arming never count towards this one.
-    if (firstLoadOfArming_)
-        cpuusagedtChange(controls);
-    firstLoadOfArming_ = false;
-    const long long steady = IntegerFromText(controls.seconds.Caption) + 1;
-    controls.seconds.Caption = std::to_string(steady);
-
     const double usage = NumberFromText(controls.usage.Text, decimalSeparator_);
     const double threshold = NumberFromText(controls.threshold.Text, decimalSeparator_);
     const long long duration = IntegerFromText(controls.duration.Text);
-    cpuConditionMet_ = usage <= threshold && steady >= duration;
+    // The count says how long the load has stayed low: a load above N, and a new arming, start it
+    // again. Counts carried over from an earlier arming are shown until this first load only.
+    const long long counted = firstLoadOfArming_ ? 0 : IntegerFromText(controls.seconds.Caption);
+    firstLoadOfArming_ = false;
+    const long long steady = usage <= threshold ? counted + 1 : 0;
+    controls.seconds.Caption = std::to_string(steady);
+    cpuConditionMet_ = steady > 0 && steady >= duration;
     return cpuConditionMet_;
 }
 

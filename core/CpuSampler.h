@@ -13,7 +13,7 @@ namespace vespern {
 struct CpuControls {
     TEdit& usage; // usageText, the last measured load in the "0.0" format
     TLabel& shown; // usageText followed by " %"
-    TLabel& seconds; // steadySeconds: samples since usageText last changed
+    TLabel& seconds; // steadySeconds: consecutive samples at or below N
     const TSpinEdit& threshold; // N, percent
     const TSpinEdit& duration; // M, samples
 };
@@ -32,15 +32,12 @@ public:
     void BeginArming();
 
     // One sample for the given controls; returns whether the condition is met: M consecutive loads
-    // of this arming with the same text, the last one at or below N. A failed query ends the run
-    // quietly (the next sample starts a new one); threshold or duration text that is not a number
-    // fails with a TextConversionError.
+    // of this arming at or below N (a load above N starts the count again). A failed query ends the
+    // run quietly (the next sample starts a new one); threshold or duration text that is not a
+    // number fails with a TextConversionError.
     bool Sample(CpuControls& controls);
 
     bool cpuConditionMet() const { return cpuConditionMet_; }
-
-    // The change handler of the hidden usage edits: a new text starts the seconds count again.
-    static void cpuusagedtChange(CpuControls& controls);
 
 private:
     struct Times {
@@ -50,7 +47,6 @@ private:
 
     bool startRun();
     std::optional<Times> queryTimes();
-    void setUsageText(CpuControls& controls, const std::string& text);
 
     PowerPlatform& platform_;
     bool queryResolved_ = false;

@@ -17,8 +17,8 @@ EventMonitor::EventMonitor(TForm1Model& form, PowerPlatform& platform, TApplicat
     , processes_(platform)
     , sampler_(platform)
     , remote_(platform, localActions, { form.Edit1.Text, form.CheckBox1.Checked, emptyRecycleBin })
-    , local_(localControls(), { platform, timeText_, processes_, sampler_, localActions })
-    , network_(networkControls(), { platform, timeText_, processes_, sampler_, localActions })
+    , local_(localControls(), { platform, timeText_, processes_, sampler_, localActions, application.Notices() })
+    , network_(networkControls(), { platform, timeText_, processes_, sampler_, localActions, application.Notices() })
 {
 }
 
@@ -99,7 +99,15 @@ void EventMonitor::Start()
 
 void EventMonitor::Stop()
 {
-    session(CurrentMode()).Disarm();
+    disarm(session(CurrentMode()));
+}
+
+void EventMonitor::disarm(MonitorSession& armed)
+{
+    armed.Disarm();
+    // A confirmation still counting belongs to the event just disarmed.
+    if (dialog_ != nullptr)
+        dialog_->CancelPending();
 }
 
 void EventMonitor::Now()
@@ -137,7 +145,7 @@ void EventMonitor::Tick(TargetMode mode)
             occurred = armed.Tick();
         } catch (const TextConversionError&) {
             // Reported once: the event is disarmed rather than failing again at every tick.
-            armed.Disarm();
+            disarm(armed);
             throw;
         }
         if (occurred)

@@ -32,6 +32,7 @@ public:
 
     void EventListChange(TargetMode mode) { session(mode).EventListChange(); }
     void Start();
+    // Disarms the current mode's event and cancels a confirmation that is still counting.
     void Stop();
     // Runs the selected action of the current mode, then Stop. A failed remote action ends it with
     // its error before Stop.
@@ -50,6 +51,7 @@ private:
     MonitorControls localControls();
     MonitorControls networkControls();
     void fire(TargetMode mode);
+    void disarm(MonitorSession& armed);
     bool runGuarded(const std::function<void()>& body);
 
     TForm1Model& form_;

@@ -81,6 +81,7 @@ void MonitorSession::Arm()
         services_.sampler.BeginArming();
         return;
     case EventKind::BatteryLow:
+        noBatteryToTell_ = true;
         showBattery();
         return;
     }
@@ -137,8 +138,10 @@ bool MonitorSession::countdownTick()
     return left == 0;
 }
 
-// Fires at the first look at the clock at or after the scheduled second, once that second has come
-// after the previous look: a late or missed tick does not put the event off by a day.
+// Fires when the scheduled second lies after the previous look at the clock and at or before this
+// one, so a tick that comes a little late still fires. After a longer gap (the computer slept, the
+// clock was set forward) the time counts as missed, and the event waits for it on the next day:
+// waking up hours later must not shut the computer down.
 bool MonitorSession::onTimeTick()
 {
     SystemTime now;
@@ -146,7 +149,7 @@ bool MonitorSession::onTimeTick()
     controls_.timesceduleh.Caption = services_.timeText.Format({ now.wHour, now.wMinute, now.wSecond });
     const std::int64_t previous = previousLook_;
     previousLook_ = current;
-    if (current <= previous) // the same second again, or the clock was set back
+    if (current <= previous || current - previous > MaxLateSeconds) // the same second, set back, or a gap
         return false;
     std::int64_t due = previous - (previous % secondsPerDay + secondsPerDay) % secondsPerDay + scheduledSecond_;
     if (due <= previous)
@@ -172,12 +175,20 @@ void MonitorSession::showBattery()
     controls_.battlife.Caption = controls_.battlifeh.Caption + " %";
 }
 
+// Without a valid charge (-1: no battery, or none that reports) the event cannot occur: a desktop
+// must not be shut down for a battery it does not have. It stays armed in case a battery appears.
 bool MonitorSession::batteryTick()
 {
     controls_.displayPanels[static_cast<int>(EventKind::BatteryLow)]->Visible = true;
     showBattery();
     const double battery = NumberFromText(controls_.battlifeh.Caption, ".");
-    return battery <= NumberFromText(controls_.batteryThreshold.Text, ".");
+    const double threshold = NumberFromText(controls_.batteryThreshold.Text, ".");
+    if (battery >= 0)
+        return battery <= threshold;
+    if (noBatteryToTell_)
+        services_.notices.Post({ NoticeKind::Warning, NoBatteryNotice });
+    noBatteryToTell_ = false;
+    return false;
 }
 
 } // namespace vespern

@@ -6,6 +6,7 @@
 #include "LocalActions.h"
 #include "ProcessList.h"
 #include "TimeText.h"
+#include "UserNotices.h"
 
 #include <array>
 #include <cstdint>
@@ -13,6 +14,10 @@
 #include <vector>
 
 namespace vespern {
+
+// Told once per Battery Low arming on a computer that reports no battery charge.
+inline constexpr char NoBatteryNotice[]
+    = "This computer reports no battery, so Battery Low cannot occur; it keeps waiting in case a battery appears.";
 
 // The controls of one mode that choose, arm, show and measure its event.
 struct MonitorControls {
@@ -53,6 +58,7 @@ struct MonitorServices {
     ProcessList& processes;
     CpuSampler& sampler;
     LocalActions& localActions; // the battery reading
+    UserNotices& notices; // what the user must hear about outside an error
 };
 
 // The one armed event of a mode (MonitorSession): arming, disarming and the tick's five blocks,
@@ -61,6 +67,8 @@ class MonitorSession {
 public:
     static constexpr int FullBar = 240;
     static constexpr int BarStep = 4;
+    // On Time: the longest gap between two looks at the clock over which a scheduled second still fires.
+    static constexpr int MaxLateSeconds = 60;
 
     MonitorSession(MonitorControls controls, MonitorServices services);
 
@@ -99,6 +107,8 @@ private:
     // On Time: the scheduled second of the day and the local time of the previous look at the clock.
     int scheduledSecond_ = 0;
     std::int64_t previousLook_ = 0;
+    // Battery Low: the missing battery has not been told in this arming yet.
+    bool noBatteryToTell_ = false;
 };
 
 } // namespace vespern

@@ -413,7 +413,8 @@ void TForm1Model::TellNotices()
     const auto notice = application_.Notices().TakeCombined();
     if (notice.text.empty())
         return;
-    if (TrayIcon1.IconVisible() && TrayIcon1.NotificationAreaAvailable()) {
+    // A balloon would go with the icon of a program that is ending; a box keeps it until read.
+    if (!application_.Terminated() && TrayIcon1.IconVisible() && TrayIcon1.NotificationAreaAvailable()) {
         TrayIcon1.ShowBalloon(application_.Title, notice.text, balloonKind(notice.kind), 10);
         return;
     }

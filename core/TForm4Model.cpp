@@ -96,12 +96,17 @@ void TForm4Model::BitBtn1Click()
     finishCountdown(Timer2.Enabled && !Timer1.Enabled ? TargetMode::NetworkComputer : TargetMode::LocalComputer);
 }
 
-void TForm4Model::BitBtn2Click()
+void TForm4Model::CancelPending()
 {
     Timer1.Enabled = false;
     Timer2.Enabled = false;
-    form1_.BitBtn4Click();
     Visible = false;
+}
+
+void TForm4Model::BitBtn2Click()
+{
+    CancelPending();
+    form1_.BitBtn4Click();
 }
 
 } // namespace vespern

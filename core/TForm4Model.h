@@ -47,6 +47,9 @@ public:
     void FormShow();
     // The title-bar close button: hides only; a running countdown goes on.
     void Close() { Visible = false; }
+    // The pending action will not run: the countdown stops and the dialog hides. The main window
+    // calls it whenever it disarms, so that nothing runs after Stop and Now runs only once.
+    void CancelPending();
 
     void Timer1Timer() { countdownTick(TargetMode::LocalComputer); }
     void Timer2Timer() { countdownTick(TargetMode::NetworkComputer); }

@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include <iostream>
+
 namespace vespern::ui {
 
 namespace {
@@ -21,8 +23,21 @@ QMessageBox::Icon toQt(MessageIcon icon)
 }
 } // namespace
 
+QtDialogs::QtDialogs(bool headless)
+    : headless_(headless)
+{
+}
+
 void QtDialogs::MessageBox(const std::string& title, const std::string& text, MessageIcon icon)
 {
+    if (headless_) {
+        std::string line = title + ": " + text;
+        for (char& c : line)
+            if (c == '\r' || c == '\n')
+                c = ' ';
+        std::cerr << line << std::endl;
+        return;
+    }
     // The system's texts separate lines with a lone carriage return.
     QString shown = QString::fromLocal8Bit(text);
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));

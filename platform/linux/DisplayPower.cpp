@@ -13,6 +13,11 @@ namespace {
 
 constexpr char cannot[] = "vespern: the display cannot be switched off here: ";
 
+Outcome notHere(std::uint32_t code, const std::string& why)
+{
+    return Outcome::Failure(code, cannot + why, why);
+}
+
 std::string environment(const char* name)
 {
     const char* value = std::getenv(name);
@@ -38,12 +43,11 @@ Outcome turnOffOverDesktop(std::chrono::milliseconds timeout, const std::string&
         if (reply.ok())
             return Outcome::Success();
         if (reply.failure() == sdbus::Failure::NoService || reply.failure() == sdbus::Failure::NoBus)
-            return Outcome::Failure(
-                syserr::NotSupported, cannot + before + "no desktop service offers it on " + bus.label());
+            return notHere(syserr::NotSupported, before + "no desktop service offers it on " + bus.label());
         return sdbus::FailureOf(reply, "switch the display off", "the Plasma shortcut service", bus);
     }
     if (reply.failure() == sdbus::Failure::NoBus)
-        return Outcome::Failure(syserr::NotSupported, cannot + before + reply.errorText());
+        return notHere(syserr::NotSupported, before + reply.errorText());
     return sdbus::FailureOf(reply, "switch the display off", "Mutter (org.gnome.Mutter.DisplayConfig)", bus);
 }
 
@@ -60,7 +64,7 @@ Outcome DisplayPower::TurnOff()
         return turnOffOverDesktop(timeout_, "this Wayland session has no X11 power control and ");
     const std::string displayName = environment("DISPLAY");
     if (displayName.empty())
-        return Outcome::Failure(syserr::NotSupported, std::string(cannot) + "there is no X11 or Wayland display");
+        return notHere(syserr::NotSupported, "there is no X11 or Wayland display");
     std::string problem;
     switch (ForceDisplayOff(displayName, problem)) {
     case DpmsResult::Done:
@@ -70,7 +74,7 @@ Outcome DisplayPower::TurnOff()
     case DpmsResult::Failed:
         break;
     }
-    return Outcome::Failure(syserr::GenFailure, std::string(cannot) + problem);
+    return notHere(syserr::GenFailure, problem);
 }
 
 } // namespace vespern

@@ -6,6 +6,7 @@
 #include "PowerSupply.h"
 #include "RemoteShutdown.h"
 #include "TrashCan.h"
+#include "UserDirectories.h"
 #include "platform/Win32Constants.h"
 
 #include <algorithm>
@@ -62,19 +63,21 @@ ModuleHandle findModule(const std::string& name)
 
 constexpr Handle tokenHandleValue = 0x1000;
 
-// Error lines carry texts of other programs and of file names; a line break or a terminal
-// control character in them must not split the line or reach the terminal.
+// Error lines and notices carry texts of other programs and of file names; a line break or a
+// terminal control character in them must not split the line or reach the terminal.
+std::string flattened(std::string text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    return text;
+}
+
 LinuxPlatform::ErrorSink oneLine(LinuxPlatform::ErrorSink sink)
 {
     if (!sink)
         sink = [](const std::string& line) { std::cerr << line << std::endl; };
-    return [sink = std::move(sink)](const std::string& line) {
-        std::string flat = line;
-        for (char& c : flat)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-                c = ' ';
-        sink(flat);
-    };
+    return [sink = std::move(sink)](const std::string& line) { sink(flattened(line)); };
 }
 
 // The names the program looks up, with the identifiers Windows gives them.
@@ -96,7 +99,8 @@ LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors, UserNoticeSink 
     , snapshots_(paths_.procRoot)
     , systemInformation_(paths_.procRoot, paths_.sysRoot)
     , launcher_(paths_.opener)
-    , logind_(paths_.busTimeout)
+    , logind_(paths_.busTimeout, paths_.authorizationTimeout)
+    , sessionManager_(paths_.busTimeout)
     , networkManager_(paths_.busTimeout)
     , screenSaver_(paths_.busTimeout)
     , displayPower_(paths_.busTimeout)
@@ -123,13 +127,34 @@ void LinuxPlatform::unavailable(const char* operation)
     errors_(std::string("vespern: ") + operation + " is not available on Linux; nothing was done");
 }
 
-bool LinuxPlatform::report(const Outcome& outcome)
+bool LinuxPlatform::report(const Outcome& outcome, std::string_view action)
 {
     if (outcome.ok())
         return true;
     lastError_ = outcome.errorCode;
     errors_(outcome.message);
+    // A request that failed must not read as one the system is carrying out.
+    if (!action.empty())
+        notices_({ NoticeKind::Error,
+            flattened(std::string(action) + (outcome.refused() ? " was refused: " : " failed: ") + outcome.reason) });
     return false;
+}
+
+bool LinuxPlatform::endSession(SessionEnd what, bool force, std::string_view action)
+{
+    // Forced, nobody is asked: logind ends the session or the system at once.
+    if (!force)
+        if (auto ended = sessionManager_.End(what))
+            return report(*ended, action);
+    switch (what) {
+    case SessionEnd::LogOff:
+        return report(logind_.TerminateOwnSession(), action);
+    case SessionEnd::PowerOff:
+        return report(logind_.Request(PowerRequest::PowerOff, force), action);
+    case SessionEnd::Reboot:
+        break;
+    }
+    return report(logind_.Request(PowerRequest::Reboot, force), action);
 }
 
 bool LinuxPlatform::GetVersionExA(OsVersionInfo& info)
@@ -329,46 +354,51 @@ bool LinuxPlatform::AdjustTokenPrivileges(
 
 bool LinuxPlatform::ExitWindowsEx(std::uint32_t uFlags, std::uint32_t)
 {
-    // EWX_FORCEIFHUNG and the other modifiers change nothing here; only EWX_FORCE skips inhibitors.
+    // EWX_FORCEIFHUNG and the other modifiers change nothing here; only EWX_FORCE skips the
+    // session manager and inhibitors.
     const bool force = (uFlags & w32::EwxForce) != 0;
     switch (uFlags & (w32::EwxShutdown | w32::EwxReboot | w32::EwxPoweroff)) {
     case w32::EwxLogoff:
-        return report(logind_.TerminateOwnSession());
+        return endSession(SessionEnd::LogOff, force, "Log Off");
     case w32::EwxShutdown:
     case w32::EwxPoweroff:
     case w32::EwxShutdown | w32::EwxPoweroff:
-        return report(logind_.Request(PowerRequest::PowerOff, force));
+        return endSession(SessionEnd::PowerOff, force, "Shutdown");
     case w32::EwxReboot:
-        return report(logind_.Request(PowerRequest::Reboot, force));
+        return endSession(SessionEnd::Reboot, force, "Reboot");
     default:
+        // No action of this program asks for this; it is a caller's mistake, not the user's.
         return report(Outcome::Failure(syserr::InvalidParameter,
-            "vespern: ExitWindowsEx flags " + std::to_string(uFlags) + " ask for both a restart and a shutdown; "
-                + "nothing was done"));
+                          "vespern: ExitWindowsEx flags " + std::to_string(uFlags)
+                              + " ask for both a restart and a shutdown; nothing was done",
+                          "it asks for both a restart and a shutdown"),
+            {});
     }
 }
 
 bool LinuxPlatform::SetSystemPowerState(bool fSuspend, bool fForce)
 {
-    return report(logind_.Request(fSuspend ? PowerRequest::Suspend : PowerRequest::Hibernate, fForce));
+    return report(logind_.Request(fSuspend ? PowerRequest::Suspend : PowerRequest::Hibernate, fForce),
+        fSuspend ? "Sleep/Stand by" : "Hibernate");
 }
 
 bool LinuxPlatform::LockWorkStation()
 {
-    return report(logind_.LockOwnSession());
+    return report(logind_.LockOwnSession(), "Lock/Switch User");
 }
 
 std::intptr_t LinuxPlatform::SendMessageA(Window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam)
 {
     // Only "off" is carried out: the display comes back on by itself at the next input.
     if (msg == w32::WmSysCommand && wParam == w32::ScMonitorPower && lParam == w32::MonitorPowerOff)
-        report(displayPower_.TurnOff());
+        report(displayPower_.TurnOff(), "Turn Off Monitor");
     return 0;
 }
 
 std::intptr_t LinuxPlatform::DefWindowProcA(Window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t)
 {
     if (msg == w32::WmSysCommand && wParam == w32::ScScreenSave)
-        report(screenSaver_.Activate());
+        report(screenSaver_.Activate(), "Show Screensaver");
     return 0;
 }
 
@@ -383,14 +413,14 @@ bool LinuxPlatform::InitiateSystemShutdownA(const std::string& machineName, cons
 bool LinuxPlatform::InternetGetConnectedState(std::uint32_t& flags, std::uint32_t)
 {
     ConnectedState state;
-    const bool answered = report(networkManager_.QueryConnectedState(state));
+    const bool answered = report(networkManager_.QueryConnectedState(state), "Hang Up Internet");
     flags = state.flags;
     return answered && state.connected;
 }
 
 bool LinuxPlatform::InternetAutodialHangup(std::uint32_t)
 {
-    return report(networkManager_.HangUpDialUp());
+    return report(networkManager_.HangUpDialUp(), "Hang Up Internet");
 }
 
 std::intptr_t LinuxPlatform::ShellExecuteA(Window, const std::optional<std::string>& operation, const std::string& file,
@@ -413,7 +443,7 @@ void LinuxPlatform::Sleep(std::uint32_t milliseconds)
 // The flags ask for no confirmation, progress or sound, none of which this backend offers.
 std::int32_t LinuxPlatform::SHEmptyRecycleBinA(Window, const std::optional<std::string>& rootPath, std::uint32_t)
 {
-    const TrashCan trash({ paths_.dataHome.empty() ? DefaultDataHome() : paths_.dataHome,
+    const TrashCan trash({ paths_.dataHome.empty() ? UserDirectories::FromEnvironment().dataHome : paths_.dataHome,
         paths_.mountTable.empty() ? paths_.procRoot / "self" / "mountinfo" : paths_.mountTable, ::geteuid() });
     const auto outcome = rootPath && !rootPath->empty() ? trash.EmptyVolume(*rootPath) : trash.EmptyAll();
     if (outcome.complete)

@@ -10,6 +10,7 @@
 #include "NetworkManager.h"
 #include "Outcome.h"
 #include "ScreenSaver.h"
+#include "SessionManager.h"
 #include "ShellLauncher.h"
 #include "ShellLinkObjects.h"
 #include "SystemInformation.h"
@@ -22,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vespern {
 
@@ -30,8 +32,10 @@ struct LinuxPaths {
     std::filesystem::path procRoot = "/proc";
     // How long a desktop service (logind, NetworkManager, the screensaver) may take to answer.
     std::chrono::milliseconds busTimeout { 5000 };
+    // How long a request that polkit guards may wait while the desktop's agent asks for a password.
+    std::chrono::milliseconds authorizationTimeout { 90000 };
     RegistryPaths registry = RegistryPaths::FromEnvironment();
-    std::filesystem::path dataHome; // holds the home trash; empty: from the environment when emptying
+    std::filesystem::path dataHome; // holds the home trash; empty: the user's data home when emptying
     std::filesystem::path mountTable; // volumes with a trash; empty: procRoot/self/mountinfo
     std::string opener = "xdg-open"; // opens files that are not programs
 };
@@ -128,8 +132,11 @@ public:
 private:
     // Reports an operation that this backend cannot carry out yet and records the error code.
     void unavailable(const char* operation);
-    // Records a failed request's error code and reports its line; true when it succeeded.
-    bool report(const Outcome& outcome);
+    // Records a failed request's error code, reports its line and tells the user that the
+    // action failed and why (no notice without an action); true when it succeeded.
+    bool report(const Outcome& outcome, std::string_view action);
+    // Log off, power off or restart: through the desktop's session manager unless forced.
+    bool endSession(SessionEnd what, bool force, std::string_view action);
 
     LinuxPaths paths_;
     ErrorSink errors_;
@@ -139,6 +146,7 @@ private:
     ShellLauncher launcher_;
     std::uint32_t lastError_ = 0;
     Logind logind_;
+    SessionManager sessionManager_;
     NetworkManager networkManager_;
     ScreenSaver screenSaver_;
     DisplayPower displayPower_;

@@ -1,6 +1,7 @@
 #include "LinuxRegistry.h"
 
 #include "AtomicFile.h"
+#include "UserDirectories.h"
 #include "platform/Win32Constants.h"
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
 #include <vector>
@@ -53,25 +53,16 @@ std::filesystem::path environmentPath(const char* name)
     return value && *value ? std::filesystem::path(value) : std::filesystem::path {};
 }
 
-// A relative directory would put the user's files wherever the program was started from, so
-// only absolute ones count, and without HOME the account's home directory is used.
-std::filesystem::path absoluteEnvironmentPath(const char* name)
+// Whether this process may create or replace a file in the directory (or create the directory).
+bool mayWriteIn(std::filesystem::path directory)
 {
-    const auto path = environmentPath(name);
-    return path.is_absolute() ? path : std::filesystem::path {};
-}
-
-std::filesystem::path homeDirectory()
-{
-    if (auto home = absoluteEnvironmentPath("HOME"); !home.empty())
-        return home;
-    std::vector<char> buffer(16384);
-    passwd entry {};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir
-        && found->pw_dir[0] == '/')
-        return found->pw_dir;
-    return {};
+    std::error_code error;
+    while (!directory.empty() && !std::filesystem::exists(directory, error)) {
+        if (directory == directory.parent_path())
+            return false;
+        directory = directory.parent_path();
+    }
+    return !directory.empty() && ::faccessat(AT_FDCWD, directory.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 // A line break or zero byte would not survive the text file.
@@ -130,16 +121,15 @@ std::string desktopExec(const std::string& program)
 
 RegistryPaths RegistryPaths::FromEnvironment()
 {
+    const auto dirs = UserDirectories::FromEnvironment();
     RegistryPaths paths;
-    paths.home = homeDirectory();
-    paths.configHome = absoluteEnvironmentPath("XDG_CONFIG_HOME");
-    if (paths.configHome.empty())
-        paths.configHome = paths.home / ".config";
+    paths.home = dirs.home;
+    paths.configHome = dirs.configHome;
     if (const auto single = environmentPath("VESPERN_REGISTRY_DIR"); !single.empty()) {
         paths.classesRootDir = paths.currentUserDir = paths.localMachineDir = single;
         return paths;
     }
-    paths.classesRootDir = paths.currentUserDir = paths.configHome / "vespern";
+    paths.classesRootDir = paths.currentUserDir = paths.localMachineUserDir = paths.configHome / "vespern";
     paths.localMachineDir = "/etc/vespern";
     return paths;
 }
@@ -150,13 +140,58 @@ LinuxRegistry::LinuxRegistry(RegistryPaths paths, ErrorSink errors)
 {
 }
 
-std::filesystem::path LinuxRegistry::FileOf(HKey root) const
+namespace {
+
+std::filesystem::path rootFile(const std::filesystem::path& dir, HKey root)
 {
     const char* name = rootName(root);
-    const auto& dir = root == w32::HkeyClassesRoot ? paths_.classesRootDir
-        : root == w32::HkeyCurrentUser             ? paths_.currentUserDir
-                                                   : paths_.localMachineDir;
     return dir / (std::string(name ? name : "UNKNOWN") + ".reg");
+}
+
+} // namespace
+
+std::filesystem::path LinuxRegistry::FileOf(HKey root) const
+{
+    if (root == w32::HkeyClassesRoot)
+        return rootFile(paths_.classesRootDir, root);
+    if (root == w32::HkeyCurrentUser)
+        return rootFile(paths_.currentUserDir, root);
+    // An ordinary user keeps the machine-wide values in a file of their own.
+    if (paths_.localMachineUserDir.empty() || mayWriteIn(paths_.localMachineDir))
+        return rootFile(paths_.localMachineDir, root);
+    return rootFile(paths_.localMachineUserDir, root);
+}
+
+std::filesystem::path LinuxRegistry::underlayFileOf(HKey root) const
+{
+    if (root != w32::HkeyLocalMachine || paths_.localMachineUserDir.empty())
+        return {};
+    const auto written = FileOf(root);
+    const auto admin = rootFile(paths_.localMachineDir, root);
+    return written == admin ? rootFile(paths_.localMachineUserDir, root) : admin;
+}
+
+// Only ever read: an unreadable file is reported once and reads as empty.
+RegHive LinuxRegistry::loadUnderlay(HKey root)
+{
+    RegHive empty { rootName(root), {} };
+    const auto file = underlayFileOf(root);
+    if (file.empty())
+        return empty;
+    int error = 0;
+    const auto content = ReadWholeFile(file, error);
+    std::string problem = content ? std::string() : error != 0 ? std::strerror(error) : std::string();
+    if (content) {
+        RegParseResult parsed = ParseRegFile(*content, rootName(root));
+        if (parsed.ok)
+            return std::move(parsed.hive);
+        problem = parsed.error;
+    }
+    if (!problem.empty() && !underlayReported_) {
+        underlayReported_ = true;
+        errors_("vespern: " + file.string() + " cannot be read (" + problem + "); its values are not used");
+    }
+    return empty;
 }
 
 std::filesystem::path LinuxRegistry::AutostartFile() const
@@ -316,7 +351,8 @@ std::int32_t LinuxRegistry::OpenKey(HKey key, const std::string& subKey, HKey& r
         return errorInvalidHandle;
     const std::string below = NormaliseKeyPath(subKey);
     Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
-    if (!load(at.root, Use::Read).keyExists(at.path) && !isShellFolders(at))
+    if (!load(at.root, Use::Read).keyExists(at.path) && !isShellFolders(at)
+        && !loadUnderlay(at.root).keyExists(at.path))
         return code(w32::ErrorFileNotFound);
     result = nextHandle_++;
     open_[result] = std::move(at);
@@ -330,10 +366,13 @@ std::int32_t LinuxRegistry::QueryValue(
     if (!resolve(key, at))
         return errorInvalidHandle;
     RegHive hive = load(at.root, Use::Read);
-    if (!hive.keyExists(at.path) && !isShellFolders(at))
+    RegHive underlay = loadUnderlay(at.root);
+    if (!hive.keyExists(at.path) && !isShellFolders(at) && !underlay.keyExists(at.path))
         return code(w32::ErrorFileNotFound); // deleted by another program since it was opened
     RegKey* stored = hive.findKey(at.path);
     const RegValue* value = stored ? stored->findValue(valueName) : nullptr;
+    if (RegKey* below = value ? nullptr : underlay.findKey(at.path))
+        value = below->findValue(valueName);
     RegValue desktop;
     if (!value && isShellFolders(at) && EqualsIgnoreCase(valueName, desktopValue)) {
         const std::string dir = XdgDesktopDir();

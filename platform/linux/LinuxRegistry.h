@@ -18,12 +18,17 @@ namespace vespern {
 struct RegistryPaths {
     std::filesystem::path classesRootDir;
     std::filesystem::path currentUserDir;
+    // The administrator's machine file. With a user's machine directory as well, writes go here
+    // only while this process may write here, otherwise to the user's file; reads look in the
+    // file writes go to first, then in the other one.
     std::filesystem::path localMachineDir;
+    std::filesystem::path localMachineUserDir; // empty: the machine root is the one file above
     std::filesystem::path configHome; // $XDG_CONFIG_HOME: autostart entries and user-dirs.dirs
     std::filesystem::path home;
 
-    // HKEY_CURRENT_USER and HKEY_CLASSES_ROOT in $XDG_CONFIG_HOME/vespern, HKEY_LOCAL_MACHINE in
-    // /etc/vespern; VESPERN_REGISTRY_DIR puts every root in that one directory.
+    // HKEY_CURRENT_USER, HKEY_CLASSES_ROOT and the user's HKEY_LOCAL_MACHINE in
+    // $XDG_CONFIG_HOME/vespern, the administrator's HKEY_LOCAL_MACHINE in /etc/vespern;
+    // VESPERN_REGISTRY_DIR puts every root in that one directory.
     static RegistryPaths FromEnvironment();
 };
 
@@ -42,6 +47,7 @@ public:
     std::int32_t DeleteValue(HKey key, const std::string& valueName);
     std::int32_t CloseKey(HKey key);
 
+    // The file a root is read from first and written to.
     std::filesystem::path FileOf(HKey root) const;
     std::filesystem::path AutostartFile() const;
     // The desktop folder of the XDG user directories ("~/Desktop" when none is configured).
@@ -67,6 +73,10 @@ private:
     };
 
     bool resolve(HKey key, Location& location) const;
+    // The machine file that writes do not go to, read where the other one lacks a key or value;
+    // empty without a user's machine file.
+    std::filesystem::path underlayFileOf(HKey root) const;
+    RegHive loadUnderlay(HKey root);
     void removeStaleTemporaries(const std::filesystem::path& file) const;
     // Reads never write: only a change, made with the root locked, moves an unreadable file aside.
     enum class Use { Read, Change };
@@ -87,6 +97,7 @@ private:
     // Roots whose unreadable file a read has already reported.
     std::set<HKey> unparsedReported_;
     bool policyReported_ = false;
+    bool underlayReported_ = false;
 };
 
 } // namespace vespern

@@ -48,7 +48,8 @@ Outcome unreadable(std::string_view action, int result)
 {
     return Outcome::Failure(syserr::GenFailure,
         "vespern: cannot " + std::string(action) + ": " + std::string(serviceLabel)
-            + " sent an answer that cannot be read: " + std::strerror(-result));
+            + " sent an answer that cannot be read: " + std::strerror(-result),
+        std::string(serviceLabel) + " sent an answer that cannot be read");
 }
 
 // "what" is a colon-separated list such as "shutdown:sleep".
@@ -142,22 +143,26 @@ Outcome findOwnSession(sdbus::Bus& bus, std::string_view action, std::string& pa
     }
     return Outcome::Failure(syserr::NotFound,
         "vespern: cannot " + std::string(action) + ": " + std::string(serviceLabel)
-            + " knows no login session of this program");
+            + " knows no login session of this program",
+        "this program runs in no login session that logind knows");
 }
 
-Outcome callOnOwnSession(std::chrono::milliseconds timeout, const char* method, std::string_view action)
+Outcome callOnOwnSession(
+    std::chrono::milliseconds timeout, const sdbus::CallOptions& guarded, const char* method, std::string_view action)
 {
     auto bus = sdbus::Bus::Open(sdbus::BusKind::System, timeout);
     std::string path;
     if (auto found = findOwnSession(bus, action, path); !found.ok())
         return found;
-    return sdbus::FailureOf(bus.Call({ serviceName, path, sessionInterface }, method, ""), action, serviceLabel, bus);
+    return sdbus::FailureOf(
+        bus.Call(guarded, { serviceName, path, sessionInterface }, method, ""), action, serviceLabel, bus);
 }
 
 } // namespace
 
-Logind::Logind(std::chrono::milliseconds timeout)
+Logind::Logind(std::chrono::milliseconds timeout, std::chrono::milliseconds authorizationTimeout)
     : timeout_(timeout)
+    , authorizationTimeout_(authorizationTimeout)
 {
 }
 
@@ -165,7 +170,10 @@ Outcome Logind::Request(PowerRequest request, bool force)
 {
     auto bus = sdbus::Bus::Open(sdbus::BusKind::System, timeout_);
     const auto names = namesOf(request);
-    constexpr int interactive = 0; // never wait for an authentication dialog
+    // Polkit may ask for a password through the desktop's agent: the plain calls say so in their
+    // argument, the *WithFlags calls in the message header.
+    constexpr int interactive = 1;
+    const sdbus::CallOptions guarded { .interactiveFor = authorizationTimeout_ };
 
     if (!force) {
         // Checked here because older logind lets privileged callers through block inhibitors.
@@ -175,26 +183,28 @@ Outcome Logind::Request(PowerRequest request, bool force)
         if (blocker)
             return Outcome::Failure(syserr::AccessDenied,
                 std::string("vespern: cannot ") + names.action + ": \"" + blocker->who + "\" is blocking it ("
-                    + blocker->why + ")");
-        return sdbus::FailureOf(bus.Call(manager, names.method, "b", interactive), names.action, serviceLabel, bus);
+                    + blocker->why + ")",
+                "\"" + blocker->who + "\" is blocking it (" + blocker->why + ")");
+        return sdbus::FailureOf(
+            bus.Call(guarded, manager, names.method, "b", interactive), names.action, serviceLabel, bus);
     }
 
-    auto reply = bus.Call(manager, names.withFlags, "t", skipInhibitors);
+    auto reply = bus.Call(guarded, manager, names.withFlags, "t", skipInhibitors);
     // logind before 248 has no *WithFlags calls, and older ones reject this flag: the plain call is
     // the most those offer.
     if (reply.failure() == sdbus::Failure::UnknownMember || reply.hasErrorName(SD_BUS_ERROR_INVALID_ARGS))
-        reply = bus.Call(manager, names.method, "b", interactive);
+        reply = bus.Call(guarded, manager, names.method, "b", interactive);
     return sdbus::FailureOf(reply, names.action, serviceLabel, bus);
 }
 
 Outcome Logind::TerminateOwnSession()
 {
-    return callOnOwnSession(timeout_, "Terminate", "log off");
+    return callOnOwnSession(timeout_, { .interactiveFor = authorizationTimeout_ }, "Terminate", "log off");
 }
 
 Outcome Logind::LockOwnSession()
 {
-    return callOnOwnSession(timeout_, "Lock", "lock the session");
+    return callOnOwnSession(timeout_, { .interactiveFor = authorizationTimeout_ }, "Lock", "lock the session");
 }
 
 } // namespace vespern

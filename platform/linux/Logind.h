@@ -12,7 +12,9 @@ enum class PowerRequest { PowerOff, Reboot, Suspend, Hibernate };
 
 class Logind {
 public:
-    explicit Logind(std::chrono::milliseconds timeout);
+    // The requests that polkit guards may wait up to authorizationTimeout for the user to
+    // authenticate; everything else up to timeout.
+    Logind(std::chrono::milliseconds timeout, std::chrono::milliseconds authorizationTimeout);
 
     // Without force the request is refused while another program holds a block inhibitor for it;
     // with force it is made regardless of them, as far as this logind allows.
@@ -23,6 +25,7 @@ public:
 
 private:
     std::chrono::milliseconds timeout_;
+    std::chrono::milliseconds authorizationTimeout_;
 };
 
 } // namespace vespern

@@ -33,7 +33,8 @@ Outcome unreadable(std::string_view action, int result)
 {
     return Outcome::Failure(syserr::GenFailure,
         "vespern: cannot " + std::string(action) + ": " + std::string(serviceLabel)
-            + " sent an answer that cannot be read: " + std::strerror(-result));
+            + " sent an answer that cannot be read: " + std::strerror(-result),
+        std::string(serviceLabel) + " sent an answer that cannot be read");
 }
 
 // Skips to the value of key in an a{sv} the message is positioned in; false when it is not there.

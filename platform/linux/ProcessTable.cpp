@@ -7,7 +7,13 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <poll.h>
 #include <string_view>
+#include <sys/epoll.h>
+#include <sys/resource.h>
+#include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace vespern {
@@ -78,6 +84,7 @@ std::string exeName(std::string_view link)
 }
 
 constexpr unsigned long kernelThreadFlag = 0x00200000; // PF_KTHREAD
+constexpr rlim_t maxRaisedDescriptors = 1 << 16;
 
 struct StatFields {
     std::string comm;
@@ -167,6 +174,53 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> taskCounters(const std::f
     return std::pair { lastPid, threads };
 }
 
+// Pidfds name processes of the caller's PID namespace, so they only fit the kernel's own /proc
+// mounted for that namespace, not a copy or a tree of another namespace.
+bool kernelProcOfThisNamespace(const std::filesystem::path& root)
+{
+    struct statfs info { };
+    if (::statfs(root.c_str(), &info) != 0 || info.f_type != PROC_SUPER_MAGIC)
+        return false;
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink(root / "self", error);
+    return !error && self.string() == std::to_string(::getpid());
+}
+
+// All descriptors but a reserve for the rest of the program: windows, buses, files, sockets.
+std::size_t exitWatchesWithin(rlim_t descriptors)
+{
+    const auto soft = static_cast<std::size_t>(std::min<rlim_t>(descriptors, maxRaisedDescriptors));
+    const std::size_t reserve = std::max<std::size_t>(256, soft / 4);
+    return soft > reserve ? soft - reserve : 0;
+}
+
+std::size_t currentExitWatchLimit()
+{
+    rlimit limit {};
+    return ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? exitWatchesWithin(limit.rlim_cur) : 0;
+}
+
+// Desktop sessions start programs with a soft limit of 1024 descriptors, kept low for programs
+// that still use select(); nothing in this one does (Qt, D-Bus and the rest poll). Raised only
+// when the watches need it, so a usual session and the programs started from it keep the limit.
+std::size_t raisedExitWatchLimit()
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return 0;
+    const rlim_t wanted = std::min<rlim_t>(limit.rlim_max, maxRaisedDescriptors);
+    if (wanted > limit.rlim_cur) {
+        limit.rlim_cur = wanted;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    return currentExitWatchLimit();
+}
+
+std::uint64_t exitEventData(std::uint32_t pid, int fd)
+{
+    return std::uint64_t { pid } << 32 | static_cast<std::uint32_t>(fd);
+}
+
 std::optional<std::uint32_t> pidFromName(const char* name)
 {
     std::uint32_t pid = 0;
@@ -177,10 +231,26 @@ std::optional<std::uint32_t> pidFromName(const char* name)
 
 } // namespace
 
-ProcessTable::ProcessTable(std::filesystem::path procRoot)
+ProcessTable::ProcessTable(std::filesystem::path procRoot, std::optional<std::size_t> exitWatchLimit)
     : procRoot_(std::move(procRoot))
     , ticksPerSecond_(std::max(1L, ::sysconf(_SC_CLK_TCK)))
+    , exitWatchUsable_(kernelProcOfThisNamespace(procRoot_))
+    , exitWatchLimit_(exitWatchLimit.value_or(currentExitWatchLimit()))
+    , mayRaiseExitWatchLimit_(!exitWatchLimit)
 {
+}
+
+bool ProcessTable::exitWatchRoom()
+{
+    if (!exitWatchUsable_)
+        return false;
+    if (exitWatches_ < exitWatchLimit_)
+        return true;
+    if (mayRaiseExitWatchLimit_) {
+        mayRaiseExitWatchLimit_ = false;
+        exitWatchLimit_ = std::max(exitWatchLimit_, raisedExitWatchLimit());
+    }
+    return exitWatches_ < exitWatchLimit_;
 }
 
 bool ProcessTable::openTree(int& error)
@@ -206,8 +276,71 @@ bool ProcessTable::openTree(int& error)
     return true;
 }
 
-std::optional<ProcessTable::Known> ProcessTable::read(std::uint32_t pid, ino_t inode) const
+UniqueFd ProcessTable::openExitWatch(std::uint32_t pid)
 {
+    if (!exitWatchRoom())
+        return {};
+    UniqueFd watch(static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0u)));
+    if (watch)
+        return watch;
+    if (errno == ENOSYS || errno == EPERM) // a kernel before 5.3, or a sandbox that refuses pidfds
+        exitWatchUsable_ = false;
+    else if (errno == EMFILE || errno == ENFILE) {
+        exitWatchLimit_ = exitWatches_;
+        mayRaiseExitWatchLimit_ = false;
+    }
+    return {};
+}
+
+// Taken before the process's files were read: a watch that is not yet readable proves that what was
+// read belongs to the process it watches, as a PID is not reused while its process lives.
+void ProcessTable::keepExitWatch(Known& known, UniqueFd watch)
+{
+    if (!watch || known.kernelThread) // kernel threads are released as they end, their entry with them
+        return;
+    pollfd ended { watch.get(), POLLIN, 0 };
+    // Also says "running" for a process whose first thread has ended while others go on.
+    known.ended = ::poll(&ended, 1, 0) > 0;
+    if (known.ended)
+        return;
+    if (!exitPoll_)
+        exitPoll_.reset(::epoll_create1(EPOLL_CLOEXEC));
+    epoll_event event {};
+    event.events = EPOLLIN;
+    event.data.u64 = exitEventData(known.pid, watch.get());
+    // A watch carried over from the process's earlier reading is in the set already.
+    if (!exitPoll_ || (::epoll_ctl(exitPoll_.get(), EPOLL_CTL_ADD, watch.get(), &event) != 0 && errno != EEXIST))
+        return;
+    known.exitWatch = std::move(watch);
+    ++exitWatches_;
+}
+
+void ProcessTable::collectExits()
+{
+    if (!exitPoll_)
+        return;
+    std::array<epoll_event, 64> events {};
+    int ready = 0;
+    do {
+        ready = ::epoll_wait(exitPoll_.get(), events.data(), static_cast<int>(events.size()), 0);
+        for (int i = 0; i < ready; ++i) {
+            const auto pid = static_cast<std::uint32_t>(events[i].data.u64 >> 32);
+            const auto known = std::lower_bound(
+                known_.begin(), known_.end(), pid, [](const Known& entry, std::uint32_t id) { return entry.pid < id; });
+            if (known == known_.end() || known->pid != pid
+                || exitEventData(pid, known->exitWatch.get()) != events[i].data.u64)
+                continue;
+            known->ended = true;
+            known->exitWatch.reset(); // also leaves the epoll set
+            --exitWatches_;
+        }
+    } while (ready == static_cast<int>(events.size()));
+}
+
+std::optional<ProcessTable::Known> ProcessTable::read(std::uint32_t pid, ino_t inode, UniqueFd watch)
+{
+    if (!watch)
+        watch = openExitWatch(pid);
     const auto statText = readSmallFile(procFd_.get(), pid, "stat", 4096);
     const auto stat = statText ? parseStat(*statText) : std::nullopt;
     if (!stat)
@@ -222,6 +355,9 @@ std::optional<ProcessTable::Known> ProcessTable::read(std::uint32_t pid, ino_t i
     known.record.basePriority = priorityClassBase(stat->nice, stat->policy);
     known.kernelThread = (stat->flags & kernelThreadFlag) != 0;
     known.ended = stat->state == 'Z' || stat->state == 'X';
+    keepExitWatch(known, std::move(watch));
+    if (known.ended)
+        return known;
     if (auto link = readLink(procFd_.get(), pid)) {
         known.exeReadable = true;
         known.record.exeFile = exeName(*link);
@@ -299,6 +435,7 @@ std::optional<ProcessTable::Ids> ProcessTable::listIds(int& error)
 std::vector<ProcessRecord> ProcessTable::List(int& error)
 {
     error = 0;
+    collectExits();
     const auto listed = listIds(error);
     if (!listed)
         return {};
@@ -314,18 +451,24 @@ std::vector<ProcessRecord> ProcessTable::List(int& error)
         const auto [pid, inode] = ids[i];
         while (old != known_.end() && old->pid < pid)
             ++old;
-        const bool cached = old != known_.end() && old->pid == pid && old->inode == inode;
-        if (cached) {
+        UniqueFd watch;
+        if (old != known_.end() && old->pid == pid && old->inode == inode) {
+            const bool watched = static_cast<bool>(old->exitWatch);
             const bool young = now < old->startTicks + youngTicks;
-            if (old->kernelThread || old->ended || (!checkNow[i] && !young) || stillTheSame(*old)) {
+            // Without a watch only a look tells whether it still runs; it gets one once there is room.
+            const bool look = !watched || checkNow[i] || young;
+            if (old->kernelThread || old->ended || !look || (stillTheSame(*old) && (watched || !exitWatchRoom()))) {
                 current.push_back(std::move(*old));
                 continue;
             }
+            watch = std::move(old->exitWatch);
         }
-        if (auto fresh = read(pid, inode))
+        if (auto fresh = read(pid, inode, std::move(watch)))
             current.push_back(std::move(*fresh));
     }
     known_ = std::move(current);
+    exitWatches_ = static_cast<std::size_t>(
+        std::count_if(known_.begin(), known_.end(), [](const Known& known) { return bool(known.exitWatch); }));
 
     std::vector<ProcessRecord> records;
     records.reserve(known_.size());

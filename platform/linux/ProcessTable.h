@@ -30,9 +30,15 @@ struct ProcessRecord {
 // link: every time while the process is young (fork and exec come close together), and for
 // older ones a slice per listing, so that every process is checked at least once every
 // `fullCheckListings` listings. Kernel threads never exec and are not checked again.
-// A process that has ended but was not yet waited for by its parent (a zombie) is no longer
-// running and is left out.
 // Parent, thread count and priority are as of the last check.
+//
+// A process that has ended is left out at the next listing, also when its parent has not yet
+// waited for it (a zombie, whose /proc entry stays) and whatever was cached. On the kernel's own
+// /proc of this PID namespace each process is watched through a pidfd, which the kernel makes
+// readable once the whole process has ended: one epoll_wait per listing finds them all. The
+// watches take one descriptor each, so they stop short of the descriptor limit (raised once when
+// needed); a process without one (or any process of another /proc tree) is looked at in every
+// listing instead: its executable link, which an ended process no longer has, or else its state.
 //
 // Listing /proc itself costs about a microsecond per process. When no task was created or
 // released since the last listing (the last PID and the thread count in /proc/loadavg are
@@ -44,7 +50,9 @@ public:
     static constexpr std::uint64_t youngSeconds = 5;
     static constexpr std::size_t maxReusedListings = 9;
 
-    explicit ProcessTable(std::filesystem::path procRoot);
+    // exitWatchLimit: how many processes may be watched through a pidfd; by default all but a
+    // reserve of the descriptor limit, which is raised once when that is not enough.
+    explicit ProcessTable(std::filesystem::path procRoot, std::optional<std::size_t> exitWatchLimit = std::nullopt);
 
     // The current processes, or the errno value when the tree cannot be listed.
     std::vector<ProcessRecord> List(int& error);
@@ -59,6 +67,7 @@ private:
         bool ended = false;
         std::string exeLink;
         ProcessRecord record;
+        UniqueFd exitWatch; // a pidfd in exitPoll_, readable once the process has ended
     };
     struct DirCloser {
         void operator()(DIR* dir) const { ::closedir(dir); }
@@ -68,9 +77,13 @@ private:
 
     bool openTree(int& error);
     std::optional<Ids> listIds(int& error);
-    std::optional<Known> read(std::uint32_t pid, ino_t inode) const;
+    std::optional<Known> read(std::uint32_t pid, ino_t inode, UniqueFd watch);
     bool stillTheSame(const Known& known) const;
     std::vector<bool> rotationSlice(const Ids& ids);
+    bool exitWatchRoom();
+    UniqueFd openExitWatch(std::uint32_t pid);
+    void keepExitWatch(Known& known, UniqueFd watch);
+    void collectExits();
 
     std::filesystem::path procRoot_;
     UniqueFd procFd_;
@@ -80,6 +93,11 @@ private:
     std::optional<std::pair<std::uint64_t, std::uint64_t>> taskCounters_; // last PID, thread count
     std::size_t reusedListings_ = 0;
     long ticksPerSecond_;
+    bool exitWatchUsable_; // the tree is the kernel's /proc of this PID namespace, with pidfds
+    std::size_t exitWatchLimit_;
+    bool mayRaiseExitWatchLimit_; // once, when the watches need more descriptors
+    std::size_t exitWatches_ = 0;
+    UniqueFd exitPoll_;
 };
 
 } // namespace vespern

@@ -1,6 +1,7 @@
 #include "RemoteShutdown.h"
 
 #include "BoundedProcess.h"
+#include "UserDirectories.h"
 #include "platform/Win32Constants.h"
 
 #include <cctype>
@@ -276,13 +277,8 @@ ComputerLookup LookUpComputer(const std::string& computer)
 
 std::filesystem::path RemoteAuthFilePath()
 {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/') // the base directory rules ignore relative paths
-        return std::filesystem::path(config) / "vespern" / "remote.auth";
-    const char* home = std::getenv("HOME");
-    if (!home || !*home)
-        return {};
-    return std::filesystem::path(home) / ".config" / "vespern" / "remote.auth";
+    const auto configHome = UserDirectories::FromEnvironment().configHome;
+    return configHome.empty() ? std::filesystem::path {} : configHome / "vespern" / "remote.auth";
 }
 
 RemoteShutdown::RemoteShutdown(ErrorSink errors, RemoteShutdownSettings settings)

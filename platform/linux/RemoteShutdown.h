@@ -34,7 +34,7 @@ struct ComputerLookup {
 // service switch adds).
 ComputerLookup LookUpComputer(const std::string& computer);
 
-// $XDG_CONFIG_HOME/vespern/remote.auth, or ~/.config/vespern/remote.auth; empty without a home.
+// remote.auth in the vespern directory of the configuration home; empty without a home.
 std::filesystem::path RemoteAuthFilePath();
 
 struct RemoteShutdownSettings {

@@ -1,8 +1,10 @@
 #include "ScreenSaver.h"
 
+#include "CurrentDesktop.h"
 #include "SdBus.h"
 
 #include <string_view>
+#include <vector>
 
 namespace vespern {
 
@@ -10,11 +12,18 @@ namespace {
 
 constexpr std::string_view action = "start the screensaver";
 
-const sdbus::Object candidates[] = {
-    { "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver" },
-    { "org.freedesktop.ScreenSaver", "/ScreenSaver", "org.freedesktop.ScreenSaver" },
-    { "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver" },
-};
+const sdbus::Object freedesktopScreenSaver { "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+    "org.freedesktop.ScreenSaver" };
+const sdbus::Object plasmaScreenSaver { "org.freedesktop.ScreenSaver", "/ScreenSaver", "org.freedesktop.ScreenSaver" };
+const sdbus::Object gnomeScreenSaver { "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver" };
+
+// The desktop's own service first: GNOME's on GNOME, the freedesktop one elsewhere.
+std::vector<const sdbus::Object*> candidates()
+{
+    if (CurrentDesktopIs("GNOME"))
+        return { &gnomeScreenSaver, &freedesktopScreenSaver, &plasmaScreenSaver };
+    return { &freedesktopScreenSaver, &plasmaScreenSaver, &gnomeScreenSaver };
+}
 
 bool absent(const sdbus::Reply& reply)
 {
@@ -40,19 +49,23 @@ ScreenSaver::ScreenSaver(std::chrono::milliseconds timeout)
 Outcome ScreenSaver::Activate()
 {
     auto bus = sdbus::Bus::Open(sdbus::BusKind::Session, timeout_);
-    for (const auto& candidate : candidates) {
-        const auto reply = bus.Call(candidate, "SetActive", "b", 1);
+    // Current desktops start their screensaver service on demand.
+    const sdbus::CallOptions startIfNeeded { .startService = true };
+    for (const auto* candidate : candidates()) {
+        const auto reply = bus.Call(startIfNeeded, *candidate, "SetActive", "b", 1);
         if (absent(reply))
             continue;
         if (!reply.ok())
-            return sdbus::FailureOf(reply, action, candidate.service, bus);
+            return sdbus::FailureOf(reply, action, candidate->service, bus);
         if (refused(reply))
-            return Outcome::Failure(
-                syserr::AccessDenied, "vespern: cannot start the screensaver: " + candidate.service + " declined");
+            return Outcome::Failure(syserr::AccessDenied,
+                "vespern: cannot start the screensaver: " + candidate->service + " declined",
+                candidate->service + " declined");
         return Outcome::Success();
     }
     return Outcome::Failure(syserr::ServerUnavailable,
-        std::string("vespern: cannot start the screensaver: no screensaver service is running on ") + bus.label());
+        std::string("vespern: cannot start the screensaver: no screensaver service is running on ") + bus.label(),
+        "no screensaver service runs on this desktop");
 }
 
 } // namespace vespern

@@ -12,7 +12,8 @@ class ScreenSaver {
 public:
     explicit ScreenSaver(std::chrono::milliseconds timeout);
 
-    // org.freedesktop.ScreenSaver at either of its usual paths, else GNOME's own service.
+    // GNOME's service on GNOME, else org.freedesktop.ScreenSaver at either of its usual paths,
+    // then the other; a service that is not running yet is started by the bus.
     Outcome Activate();
 
 private:

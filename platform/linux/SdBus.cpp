@@ -1,5 +1,7 @@
 #include "SdBus.h"
 
+#include "UserDirectories.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -51,8 +53,8 @@ std::string busAddress(BusKind kind)
     const auto address = environment("DBUS_SESSION_BUS_ADDRESS");
     if (!address.empty())
         return address;
-    const auto runtime = environment("XDG_RUNTIME_DIR");
-    return runtime.empty() ? "" : "unix:path=" + runtime + "/bus";
+    const auto runtime = UserDirectories::FromEnvironment().runtimeDir;
+    return runtime.empty() ? "" : "unix:path=" + (runtime / "bus").string();
 }
 
 } // namespace
@@ -113,16 +115,42 @@ Bus Bus::Open(BusKind kind, std::chrono::milliseconds timeout)
     return Bus(kind, std::move(bus), {});
 }
 
-Reply Bus::send(sd_bus_message* call)
+Reply Bus::send(sd_bus_message* call, const CallOptions& options)
 {
-    // Desktop services on the session bus are used when they run; this program does not start one.
-    sd_bus_message_set_auto_start(call, kind_ == BusKind::System);
+    // Desktop services on the session bus are used when they run unless the call asks for one.
+    int result = sd_bus_message_set_auto_start(call, kind_ == BusKind::System || options.startService);
+    const bool interactive = options.interactiveFor.count() > 0;
+    if (result >= 0 && interactive)
+        result = sd_bus_message_set_allow_interactive_authorization(call, 1);
+    if (result >= 0 && !options.expectReply)
+        result = sd_bus_message_set_expect_reply(call, 0);
+    if (result < 0)
+        return Reply::Failed(Failure::Other, {}, std::string("the request cannot be built: ") + std::strerror(-result));
+
+    if (!options.expectReply) {
+        result = sd_bus_send(bus_.get(), call, nullptr);
+        if (result >= 0)
+            result = sd_bus_flush(bus_.get());
+        return result < 0 ? Reply::FromError(result, Error {}) : Reply::Answer(nullptr);
+    }
+    const std::uint64_t usec = interactive
+        ? static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::microseconds>(options.interactiveFor).count())
+        : 0; // the bus's own time-out
     Error error;
     sd_bus_message* reply = nullptr;
-    const int result = sd_bus_call(bus_.get(), call, 0, error.get(), &reply);
+    result = sd_bus_call(bus_.get(), call, usec, error.get(), &reply);
     if (result < 0)
         return Reply::FromError(result, error);
     return Reply::Answer(reply);
+}
+
+bool Bus::HasOwner(const std::string& name)
+{
+    const auto reply = Call(
+        { "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus" }, "NameHasOwner", "s", name.c_str());
+    int owned = 0;
+    return reply.ok() && sd_bus_message_read(reply.message(), "b", &owned) > 0 && owned;
 }
 
 Reply Bus::GetProperty(const Object& object, const char* property, const char* type)
@@ -143,6 +171,22 @@ const char* Bus::label() const
     return kind_ == BusKind::System ? "the system bus" : "the session bus";
 }
 
+namespace {
+
+// Why a service refused, in the words a user understands.
+std::string refusalReason(const Reply& reply)
+{
+    if (reply.hasErrorName(SD_BUS_ERROR_INTERACTIVE_AUTHORIZATION_REQUIRED))
+        return "authentication is required";
+    if (reply.hasErrorName(SD_BUS_ERROR_AUTH_FAILED))
+        return "authentication failed";
+    if (reply.hasErrorName("org.freedesktop.login1.BlockedByInhibitorLock"))
+        return "another program is blocking it";
+    return "permission denied";
+}
+
+} // namespace
+
 Outcome FailureOf(const Reply& reply, std::string_view action, std::string_view service, const Bus& bus)
 {
     std::string line = "vespern: cannot ";
@@ -152,19 +196,25 @@ Outcome FailureOf(const Reply& reply, std::string_view action, std::string_view 
     case Failure::None:
         return Outcome::Success();
     case Failure::NoBus:
-        return Outcome::Failure(syserr::ServerUnavailable, line + reply.errorText());
+        return Outcome::Failure(
+            syserr::ServerUnavailable, line + reply.errorText(), bus.label() + std::string(" cannot be reached"));
     case Failure::NoService:
-        return Outcome::Failure(syserr::ServerUnavailable, line + who + " is not running on " + bus.label());
+        return Outcome::Failure(
+            syserr::ServerUnavailable, line + who + " is not running on " + bus.label(), who + " is not running");
     case Failure::Timeout:
-        return Outcome::Failure(syserr::Timeout, line + who + " did not answer in time");
+        return Outcome::Failure(
+            syserr::Timeout, line + who + " did not answer in time", who + " did not answer in time");
     case Failure::Denied:
-        return Outcome::Failure(syserr::AccessDenied, line + who + " refused: " + reply.errorText());
+        return Outcome::Failure(
+            syserr::AccessDenied, line + who + " refused: " + reply.errorText(), refusalReason(reply));
     case Failure::UnknownMember:
-        return Outcome::Failure(syserr::NotSupported, line + who + " does not offer it: " + reply.errorText());
+        return Outcome::Failure(
+            syserr::NotSupported, line + who + " does not offer it: " + reply.errorText(), who + " does not offer it");
     case Failure::Other:
         break;
     }
-    return Outcome::Failure(syserr::GenFailure, line + who + " failed: " + reply.errorText());
+    return Outcome::Failure(
+        syserr::GenFailure, line + who + " failed: " + reply.errorText(), who + " answered: " + reply.errorText());
 }
 
 } // namespace vespern::sdbus

@@ -62,6 +62,18 @@ struct Object {
     std::string interface;
 };
 
+// How one call is made; the defaults suit a query.
+struct CallOptions {
+    // On the session bus: let the bus start the service when it is not running yet (services on
+    // the system bus may always be started on demand).
+    bool startService = false;
+    // Let polkit ask for a password through the desktop's authentication agent. The answer then
+    // waits for the user, up to this long instead of the bus's usual time-out.
+    std::chrono::milliseconds interactiveFor { 0 };
+    // For a method the service never answers: the call is sent and not waited for.
+    bool expectReply = true;
+};
+
 // The answer to one call: the reply message, or what came instead.
 class Reply {
 public:
@@ -91,6 +103,12 @@ public:
 
     template <typename... Args> Reply Call(const Object& object, const char* member, const char* types, Args... args)
     {
+        return Call(CallOptions {}, object, member, types, args...);
+    }
+
+    template <typename... Args>
+    Reply Call(const CallOptions& options, const Object& object, const char* member, const char* types, Args... args)
+    {
         if (!bus_)
             return Reply::Failed(Failure::NoBus, {}, connectError_);
         sd_bus_message* raw = nullptr;
@@ -102,8 +120,11 @@ public:
         if (result < 0)
             return Reply::Failed(
                 Failure::Other, {}, std::string("the request cannot be built: ") + std::strerror(-result));
-        return send(call.get());
+        return send(call.get(), options);
     }
+
+    // Whether someone owns the name on this bus now (false when the bus cannot be asked).
+    bool HasOwner(const std::string& name);
 
     // Reads a property; the reply is positioned at its value, of the given type.
     Reply GetProperty(const Object& object, const char* property, const char* type);
@@ -113,14 +134,15 @@ public:
 
 private:
     Bus(BusKind kind, BusPtr bus, std::string connectError);
-    Reply send(sd_bus_message* call);
+    Reply send(sd_bus_message* call, const CallOptions& options);
 
     BusKind kind_;
     BusPtr bus_;
     std::string connectError_;
 };
 
-// The one line that reports a failed call: "vespern: cannot <action>: <what went wrong>".
+// The one line that reports a failed call, "vespern: cannot <action>: <what went wrong>", and
+// its reason in plain words.
 Outcome FailureOf(const Reply& reply, std::string_view action, std::string_view service, const Bus& bus);
 
 } // namespace vespern::sdbus

@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
-#include <pwd.h>
 #include <set>
 #include <sstream>
 #include <string_view>
@@ -278,20 +277,6 @@ TrashCan::Outcome TrashCan::EmptyVolume(const std::filesystem::path& topdir) con
     Outcome outcome;
     Walk(locations_.uid, outcome).volumeTrashes(topdir);
     return outcome;
-}
-
-std::filesystem::path DefaultDataHome()
-{
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
-        return data;
-    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        return std::filesystem::path(home) / ".local" / "share";
-    std::vector<char> buffer(16384);
-    passwd entry {};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
-        return std::filesystem::path(found->pw_dir) / ".local" / "share";
-    return {};
 }
 
 } // namespace vespern

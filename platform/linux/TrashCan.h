@@ -42,7 +42,4 @@ private:
     Locations locations_;
 };
 
-// The data home of the current user: $XDG_DATA_HOME when absolute, else ~/.local/share.
-std::filesystem::path DefaultDataHome();
-
 } // namespace vespern

@@ -36,7 +36,7 @@ def tree(root):
     return found
 
 
-def run(*arguments, timeout=20, prepare=None, trees=None):
+def run(*arguments, timeout=20, prepare=None, trees=None, display=True):
     with tempfile.TemporaryDirectory(prefix="vespern-cli-") as home:
         if prepare:
             prepare(home)
@@ -54,6 +54,9 @@ def run(*arguments, timeout=20, prepare=None, trees=None):
             "QT_QPA_PLATFORM": "offscreen",
         })
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        if not display:  # a terminal, ssh or a timer unit: no display and no Qt platform chosen
+            for name in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
+                env.pop(name, None)
         completed = subprocess.run([PROGRAM, *arguments], env=env, capture_output=True, text=True,
                                    timeout=timeout, stdin=subprocess.DEVNULL)
         if trees is not None:
@@ -102,6 +105,23 @@ class OneShot(unittest.TestCase):
         completed, printed = run("REBOOT.link", "SHUTDOWN.link")
         self.assertEqual(completed.returncode, 0, completed.stderr)
         self.assertEqual(requests(printed), ["ExitWindowsEx uFlags=2 dwReserved=0"])
+
+    def test_nothing_after_the_first_argument_reaches_qt(self):
+        completed, printed = run("REBOOT.link", "-platform", "x", "-style", "nonsense", "--help")
+        self.assertEqual(completed.returncode, 0, completed.stderr)
+        self.assertEqual(requests(printed), ["ExitWindowsEx uFlags=2 dwReserved=0"])
+
+    def test_without_a_display_an_action_file_runs_headless_and_ends(self):
+        completed, printed = run("/home/someone/Desktop/SHUTDOWN.link", "-platform", "x", display=False)
+        self.assertEqual(completed.returncode, 0, completed.stderr)
+        self.assertEqual(printed, PRIVILEGE_STEPS + ["ExitWindowsEx uFlags=1 dwReserved=0"])
+
+    def test_without_a_display_a_start_for_the_tray_says_why_it_cannot(self):
+        completed, printed = run(display=False)
+        self.assertEqual(completed.returncode, 1)
+        self.assertEqual(completed.stderr.splitlines(),
+                         ["vespern: Vespern needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)"])
+        self.assertEqual(printed, [])
 
     def test_a_dry_run_leaves_every_file_as_it_was(self):
         def prepare(home):

@@ -105,7 +105,7 @@ struct OnTimeCase {
     int firingTick; // 1-based, 0 for none
 };
 
-TEST(OnTime, FiresAtTheFirstTickAtOrAfterTheScheduledSecond)
+TEST(OnTime, FiresAtTheFirstTickAtOrAfterTheScheduledSecondUnlessTheTicksWereMoreThanAMinuteApart)
 {
     const std::vector<OnTimeCase> cases = {
         { "exact", 3, { 1, 2, 3, 4 }, 3 },
@@ -115,7 +115,11 @@ TEST(OnTime, FiresAtTheFirstTickAtOrAfterTheScheduledSecond)
         { "equal at Start waits a day", 0, { 1, 2, 3, 86399 }, 0 },
         { "equal at Start fires the next day", 0, { 1, 86399, 86400 }, 3 },
         { "clock set back does not fire", 5, { 1, 2, -100, -99 }, 0 },
-        { "a long gap across midnight", -60, { 1, 90000 }, 2 },
+        { "a tick a minute late still fires", 30, { 1, 2, 62 }, 3 },
+        { "a gap of a minute and a second misses it", 30, { 1, 2, 63, 64, 86399 }, 0 },
+        { "a missed time fires on the next day", 30, { 1, 2, 63, 86429, 86430 }, 5 },
+        { "woken hours later, past midnight", -60, { 1, 90000, 90001 }, 0 },
+        { "and then at the time of the next day", -60, { 1, 90000, 172739, 172740 }, 4 },
     };
     for (const auto& c : cases) {
         MonitorProgram program;
@@ -214,15 +218,15 @@ TEST(ProcessWatch, ChoosingTheEventAgainListsEveryProcessAgain)
 
 // ---- Battery Low -----------------------------------------------------------------------------
 
-TEST(Battery, FiresAtOrBelowTheThresholdAndOnAMissingReading)
+TEST(Battery, FiresAtOrBelowTheThresholdAndNeverWithoutAReading)
 {
     struct Case {
         std::uint8_t reported;
         std::string shown;
         bool fires;
     };
-    const std::vector<Case> cases
-        = { { 30, "30 %", true }, { 29, "29 %", true }, { 31, "31 %", false }, { 255, "-1 %", true } };
+    const std::vector<Case> cases = { { 30, "30 %", true }, { 29, "29 %", true }, { 0, "0 %", true },
+        { 31, "31 %", false }, { 255, "-1 %", false } };
     for (const auto& c : cases) {
         MonitorProgram program;
         program.form1.SpinEdit2.Text = "30";
@@ -231,6 +235,42 @@ TEST(Battery, FiresAtOrBelowTheThresholdAndOnAMissingReading)
         EXPECT_EQ(program.form1.battlife.Caption, c.shown);
         program.tick();
         EXPECT_EQ(program.actions().size(), c.fires ? 1u : 0u) << c.shown;
+        EXPECT_EQ(program.armed(), !c.fires) << c.shown;
+    }
+}
+
+TEST(Battery, WithoutABatteryItSaysSoOncePerArmingAndWaitsForOne)
+{
+    for (const bool network : { false, true }) {
+        MonitorProgram program;
+        if (network)
+            program.useNetwork();
+        (network ? program.form1.SpinEdit4 : program.form1.SpinEdit2).Text = "100";
+        program.script().batteryLifePercent = 255;
+        program.arm(EventKind::BatteryLow);
+        const auto dispatchedTicks = [&](int count) {
+            for (int i = 0; i < count; ++i)
+                program.application.Dispatch([&] { program.tick(); });
+        };
+        dispatchedTicks(5);
+        const std::vector<ShownMessage> told = { { "Vespern", NoBatteryNotice, MessageIcon::Warning } };
+        EXPECT_EQ(program.dialogs.shown, told) << network;
+        EXPECT_TRUE(program.actions().empty()) << network;
+        EXPECT_TRUE(program.armed()) << network;
+        EXPECT_EQ((network ? program.form1.battlifex : program.form1.battlife).Caption, "-1 %");
+
+        // Armed again: told again, once.
+        program.form1.BitBtn4Click();
+        program.form1.BitBtn2Click();
+        dispatchedTicks(3);
+        EXPECT_EQ(program.dialogs.shown.size(), 2u) << network;
+
+        // A battery appears (plugged in, or its driver answers at last).
+        program.script().batteryLifePercent = 100;
+        dispatchedTicks(1);
+        EXPECT_EQ(program.actions().size(), 1u) << network;
+        EXPECT_FALSE(program.armed()) << network;
+        EXPECT_EQ(program.dialogs.shown.size(), 2u) << network;
     }
 }
 
@@ -407,19 +447,30 @@ TEST(StateTable, ConfirmingThenCancelIdlesWithoutAction)
     EXPECT_TRUE(program.actions().empty());
 }
 
-TEST(StateTable, ConfirmingThenStopButtonLeavesTheDialogCountingToItsAction)
+TEST(StateTable, ConfirmingThenStopButtonCancelsTheConfirmation)
 {
-    MonitorProgram program;
-    program.form1.CheckBox2.Checked = true;
-    program.form1.SpinEdit2.Text = "100";
-    program.arm(EventKind::BatteryLow);
-    program.tick();
-    program.form1.BitBtn4Click();
-    EXPECT_FALSE(program.armed());
-    EXPECT_TRUE(program.form4.Visible);
-    for (int i = 0; i < 10; ++i)
+    for (const bool network : { false, true }) {
+        MonitorProgram program;
+        if (network)
+            program.useNetwork();
+        program.form1.CheckBox2.Checked = true;
+        (network ? program.form1.SpinEdit4 : program.form1.SpinEdit2).Text = "100";
+        program.arm(EventKind::BatteryLow);
+        program.tick();
         program.dialogTick();
-    EXPECT_EQ(program.actions(), std::vector<std::string> { shutdownRequest });
+        EXPECT_TRUE(program.form4.Visible);
+        program.form1.BitBtn4Click();
+        EXPECT_FALSE(program.armed());
+        EXPECT_FALSE(program.form4.Visible);
+        EXPECT_FALSE(program.form4.Timer1.Enabled || program.form4.Timer2.Enabled);
+        program.form4.Timer1Timer(); // ticks already on their way
+        program.form4.Timer2Timer();
+        for (int i = 0; i < 20; ++i) {
+            program.dialogTick();
+            program.tick();
+        }
+        EXPECT_TRUE(program.actions().empty()) << network;
+    }
 }
 
 TEST(StateTable, NowWhileArmedRunsTheActionAndDisarms)
@@ -432,18 +483,22 @@ TEST(StateTable, NowWhileArmedRunsTheActionAndDisarms)
     EXPECT_FALSE(program.form1.Timer1.Enabled);
 }
 
-TEST(StateTable, NowWhileConfirmingRunsAndTheDialogRunsTheActionAgainAtItsEnd)
+TEST(StateTable, NowWhileConfirmingRunsTheActionOnceAndCancelsTheConfirmation)
 {
     MonitorProgram program;
     program.form1.CheckBox2.Checked = true;
     program.form1.SpinEdit2.Text = "100";
     program.arm(EventKind::BatteryLow);
     program.tick();
+    program.dialogTick();
     program.form1.BitBtn1Click();
+    EXPECT_EQ(program.actions(), std::vector<std::string> { shutdownRequest });
     EXPECT_FALSE(program.armed());
-    for (int i = 0; i < 10; ++i)
+    EXPECT_FALSE(program.form4.Visible);
+    EXPECT_FALSE(program.form4.Timer1.Enabled || program.form4.Timer2.Enabled);
+    for (int i = 0; i < 20; ++i)
         program.dialogTick();
-    EXPECT_EQ(program.actions(), (std::vector<std::string> { shutdownRequest, shutdownRequest }));
+    EXPECT_EQ(program.actions(), std::vector<std::string> { shutdownRequest });
 }
 
 TEST(StateTable, AFailedRemoteActionIsReportedOnceAndTheEventStaysArmed)

@@ -14,7 +14,8 @@ const Balloon forceWarning { "Warning",
     BalloonIconKind::Warning, 10000 };
 
 struct Window {
-    Window()
+    explicit Window(std::vector<std::string> arguments = {})
+        : form1(recorder.platform(), application, form2, std::move(arguments))
     {
         application.Title = "Vespern";
         form1.TrayIcon1.Attach(&tray);
@@ -47,7 +48,7 @@ struct Window {
     TApplication application { dialogs };
     RecordingTrayShell tray;
     TForm2Model form2 { recorder.platform(), application };
-    TForm1Model form1 { recorder.platform(), application, form2, {} };
+    TForm1Model form1;
 };
 
 TEST(UserNotices, AreToldAfterTheEventAsOneBalloonOrAsOneBoxWithoutANotificationArea)
@@ -74,6 +75,23 @@ TEST(UserNotices, AreToldAfterTheEventAsOneBalloonOrAsOneBoxWithoutANotification
         window.application.Dispatch([] {});
         EXPECT_EQ(window.tray.balloons.size() + window.dialogs.shown.size(), 1u) << "each notice is told once";
     }
+}
+
+TEST(UserNotices, OfAOneShotRunAreABoxBecauseTheBalloonWouldEndWithTheProgram)
+{
+    Window window({ "/home/alice/Desktop/SHUTDOWN.link" });
+    window.tray.available = true;
+    window.form1.FormCreate();
+    window.application.Dispatch([&] {
+        window.form1.FormShow();
+        // What the backend posts when the request is refused.
+        window.application.Notices().Post({ NoticeKind::Error, "Shutdown was refused: authentication is required" });
+    });
+    EXPECT_TRUE(window.application.Terminated());
+    EXPECT_TRUE(window.tray.balloons.empty());
+    EXPECT_EQ(window.dialogs.shown,
+        (std::vector<ShownMessage> {
+            { "Vespern", "Shutdown was refused: authentication is required", MessageIcon::Error } }));
 }
 
 TEST(ForcePair, EitherControlKeepsBothEqualAndWarnsOncePerSwitchOn)

@@ -209,8 +209,39 @@ TEST(LinuxRegistry, TheFilesNeverGoBelowTheDirectoryTheProgramWasStartedIn)
     EXPECT_EQ(paths.home, account);
     EXPECT_EQ(paths.currentUserDir, account / ".config" / "vespern");
     EXPECT_EQ(paths.classesRootDir, account / ".config" / "vespern");
+    EXPECT_EQ(paths.localMachineUserDir, account / ".config" / "vespern");
+    EXPECT_EQ(paths.localMachineDir, "/etc/vespern");
     dirs.set("HOME", dirs.home.string());
     EXPECT_EQ(RegistryPaths::FromEnvironment().configHome, dirs.home / ".config");
+}
+
+TEST(LinuxRegistry, MachineValuesGoToTheAdministratorsFileOnlyWhereThisProcessMayWriteIt)
+{
+    TempUserDirs dirs;
+    WriteText(dirs.root / "blocker", "a file where a directory would be");
+    const std::uint8_t one[] = { 1, 0, 0, 0 };
+    struct Case {
+        std::filesystem::path adminDir;
+        std::filesystem::path written;
+    };
+    const Case cases[] = {
+        { dirs.root / "admin", dirs.root / "admin" / "HKEY_LOCAL_MACHINE.reg" },
+        { dirs.root / "blocker" / "admin", dirs.root / "user" / "HKEY_LOCAL_MACHINE.reg" },
+    };
+    for (const auto& c : cases) {
+        LinuxPaths paths;
+        paths.registry.localMachineDir = c.adminDir;
+        paths.registry.localMachineUserDir = dirs.root / "user";
+        LinuxPlatform platform(paths, [](const std::string&) {});
+        HKey key = 0;
+        std::uint32_t disposition = 0;
+        ASSERT_EQ(platform.RegCreateKeyExA(
+                      w32::HkeyLocalMachine, "\\Software\\Policies", 0, w32::KeyAllAccess, key, disposition),
+            0);
+        ASSERT_EQ(platform.RegSetValueExA(key, "DisableTaskMgr", w32::RegDword, one), 0) << c.adminDir;
+        EXPECT_NE(ReadText(c.written).find("\"DisableTaskMgr\"=dword:00000001"), std::string::npos) << c.written;
+        std::filesystem::remove(c.written);
+    }
 }
 
 TEST(LinuxRegistry, PoliciesThisDesktopIgnoresAreReportedOnce)

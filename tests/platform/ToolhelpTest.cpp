@@ -7,8 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <ctime>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace vespern {
 namespace {
@@ -52,6 +60,12 @@ protected:
         add(pid, process, "incoming");
         std::filesystem::remove_all(tree_ / std::to_string(pid));
         std::filesystem::rename(tree_ / "incoming", tree_ / std::to_string(pid));
+    }
+    // The process ends; its parent has not collected it yet: no executable link, state Z.
+    void endUncollected(std::uint32_t pid)
+    {
+        std::filesystem::remove(tree_ / std::to_string(pid) / "exe");
+        add(pid, { std::nullopt, "", "ended", 1, 1, 0, 0, 'Z' });
     }
     void exec(std::uint32_t pid, const std::string& exe)
     {
@@ -152,6 +166,92 @@ TEST_F(ProcTree, ProcessesThatEndedOrEndWhileBeingReadAreLeftOut)
     add(32, { std::nullopt, "", "ended", 1, 1, 0, 0, 'Z' }); // not yet waited for
     ProcessTable table(tree_.root());
     EXPECT_EQ(names(table), std::vector<std::string> { "a" });
+}
+
+TEST_F(ProcTree, ACachedProcessThatEndsIsGoneAtTheNextListingWhateverWasCached)
+{
+    tree_.write("loadavg", "0.00 0.01 0.05 1/100 500\n"); // a zombie changes no task counter
+    add(60, { "/usr/bin/own", "", "own" }); // started long ago, so not due for a check
+    add(61, { std::nullopt, "/usr/sbin/daemon", "daemon" }); // another user's: no readable link
+    add(62, { "/usr/bin/stays", "", "stays" });
+    ProcessTable table(tree_.root());
+    EXPECT_EQ(names(table), (std::vector<std::string> { "own", "daemon", "stays" }));
+    EXPECT_EQ(names(table), (std::vector<std::string> { "own", "daemon", "stays" }));
+
+    endUncollected(60);
+    endUncollected(61);
+    EXPECT_EQ(names(table), std::vector<std::string> { "stays" });
+    EXPECT_EQ(names(table), std::vector<std::string> { "stays" });
+}
+
+// A child of this test that sleeps until it is ended; collected only at the end of the test.
+class Sleeper {
+public:
+    Sleeper()
+    {
+        char sleep[] = "sleep";
+        char seconds[] = "600";
+        char* argv[] = { sleep, seconds, nullptr };
+        if (::posix_spawnp(&pid_, "sleep", nullptr, nullptr, argv, environ) != 0)
+            pid_ = 0;
+    }
+    ~Sleeper()
+    {
+        if (pid_ <= 0)
+            return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    Sleeper(const Sleeper&) = delete;
+    Sleeper& operator=(const Sleeper&) = delete;
+
+    std::uint32_t pid() const { return static_cast<std::uint32_t>(pid_); }
+    // Ends it and waits until it has ended, without collecting it: it stays a zombie.
+    void endUncollected() const
+    {
+        ::kill(pid_, SIGKILL);
+        siginfo_t info {};
+        ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT);
+    }
+
+private:
+    pid_t pid_ = 0;
+};
+
+bool lists(ProcessTable& table, std::uint32_t pid)
+{
+    int error = 0;
+    const auto processes = table.List(error);
+    return std::any_of(
+        processes.begin(), processes.end(), [pid](const ProcessRecord& process) { return process.processId == pid; });
+}
+
+char stateOf(std::uint32_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
+}
+
+TEST(ProcessTableOnThisSystem, AnEndedProcessIsGoneAtTheNextListingThoughItsParentHasNotCollectedIt)
+{
+    const Sleeper sleeper;
+    ASSERT_GT(sleeper.pid(), 0u);
+    ProcessTable watched("/proc"); // through pidfds
+    ProcessTable looked("/proc", 0); // without: every process is looked at
+    EXPECT_TRUE(lists(watched, sleeper.pid()));
+    EXPECT_TRUE(lists(looked, sleeper.pid()));
+    // Past the age at which a cached process is checked at every listing.
+    std::this_thread::sleep_for(std::chrono::seconds(ProcessTable::youngSeconds + 1));
+    EXPECT_TRUE(lists(watched, sleeper.pid()));
+    EXPECT_TRUE(lists(looked, sleeper.pid()));
+
+    sleeper.endUncollected();
+    ASSERT_EQ(stateOf(sleeper.pid()), 'Z');
+    EXPECT_FALSE(lists(watched, sleeper.pid()));
+    EXPECT_FALSE(lists(looked, sleeper.pid()));
+    EXPECT_FALSE(lists(watched, sleeper.pid()));
 }
 
 TEST(ProcessTableOnThisSystem, FindsThisTestByItsExecutableName)

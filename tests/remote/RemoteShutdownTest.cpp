@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -63,7 +66,8 @@ TEST(RemoteShutdown, AuthFileFollowsTheConfigurationDirectory)
     environment.unset("XDG_CONFIG_HOME");
     EXPECT_EQ(RemoteAuthFilePath(), "/home/alice/.config/vespern/remote.auth");
     environment.unset("HOME");
-    EXPECT_EQ(RemoteAuthFilePath(), "");
+    EXPECT_EQ(RemoteAuthFilePath(),
+        std::filesystem::path(::getpwuid(::geteuid())->pw_dir) / ".config" / "vespern" / "remote.auth");
 }
 
 struct Refusal {

@@ -230,7 +230,7 @@ void ArmedCountdownTest::aConditionThatStillHoldsNeverOpensASecondErrorBoxInside
 {
     Windows w;
     w.recorder.script().initiateShutdownFails = true;
-    w.recorder.script().batteryLifePercent = 255; // no valid reading: below every threshold
+    w.recorder.script().batteryLifePercent = 1; // at the threshold, which starts at 1
     w.click("RadioGroup1Item1");
     w.pick("ComboBox4", 4);
     w.pick("ComboBox3", 0);

@@ -1,5 +1,6 @@
 // Makes one session, power, display, screensaver or dial-up request through the real Linux backend
-// and prints what it returned, for the desktop service tests that run it against mock services.
+// and prints what it returned and what it told the user (one "notice=" line each), for the
+// desktop service tests that run it against mock services.
 // It refuses to run unless both buses are private test buses, so it can never reach the machine's own.
 
 #include "platform/Win32Constants.h"
@@ -73,10 +74,12 @@ int main(int argc, char** argv)
     std::vector<std::string> words(argv + 1, argv + argc);
     vespern::LinuxPaths paths;
     if (words.size() >= 2 && words[0] == "--timeout-ms") {
-        paths.busTimeout = std::chrono::milliseconds(std::stoll(words[1]));
+        // Also the wait for a password: a mock never asks for one.
+        paths.busTimeout = paths.authorizationTimeout = std::chrono::milliseconds(std::stoll(words[1]));
         words.erase(words.begin(), words.begin() + 2);
     }
-    LinuxPlatform platform(paths);
+    std::vector<std::string> notices;
+    LinuxPlatform platform(paths, {}, [&](const vespern::UserNotice& notice) { notices.push_back(notice.text); });
     Result result;
     try {
         if (words.empty() || !run(platform, words, result)) {
@@ -92,5 +95,7 @@ int main(int argc, char** argv)
     }
     std::cout << "result=" << result.value << " flags=" << result.flags << " lastError=" << platform.GetLastError()
               << std::endl;
+    for (const auto& notice : notices)
+        std::cout << "notice=" << notice << std::endl;
     return 0;
 }

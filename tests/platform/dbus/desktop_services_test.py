@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The Linux backend's session, power, display, screensaver and dial-up requests, made by the
 real LinuxPlatform (through vespern_desktop_probe) to python3-dbusmock services on two private
-buses that each test starts and stops. Nothing here may reach the machine's own buses.
+buses that each test starts and stops, and what it tells the user when they fail. Nothing here
+may reach the machine's own buses.
 
 Usage: desktop_services_test.py --probe PATH [unittest arguments]
 """
@@ -23,13 +24,16 @@ LOGIND = ('org.freedesktop.login1', '/org/freedesktop/login1')
 LOGIND_MANAGER = 'org.freedesktop.login1.Manager'
 NM = ('org.freedesktop.NetworkManager', '/org/freedesktop')
 SKIP_INHIBITORS = 1 << 4
+MONITOR = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'call_monitor.py')
 
-# A bus with no service directories: a name nobody owns is never started on demand.
+# A bus whose only service directory is the test's own, empty unless a test puts a service
+# there: a name nobody owns is otherwise never started on demand.
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>session</type>
   <listen>{address}</listen>
+  <servicedir>{services}</servicedir>
   <auth>EXTERNAL</auth>
   <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>
@@ -63,8 +67,10 @@ class PrivateBuses(unittest.TestCase):
     def start_bus(self, name):
         config = os.path.join(self.dir, name + '.conf')
         wanted = 'unix:path=' + os.path.join(self.dir, name)
+        services = os.path.join(self.dir, name + '-services')
+        os.makedirs(services)
         with open(config, 'w', encoding='utf-8') as file:
-            file.write(BUS_CONFIG.format(address=wanted))
+            file.write(BUS_CONFIG.format(address=wanted, services=services))
         out = subprocess.run(['dbus-daemon', '--config-file=' + config, '--address=' + wanted, '--fork',
                               '--print-address=1', '--print-pid=1'],
                              env=self.env, capture_output=True, text=True, timeout=10, check=True).stdout.split()
@@ -93,7 +99,8 @@ class PrivateBuses(unittest.TestCase):
         return [list(args) for _, args in self.mock(bus, name, path).GetMethodCalls(method)]
 
     def probe(self, *words, env=None, timeout=20):
-        """Runs one request; returns (result, flags, lastError, stderr lines, pid)."""
+        """Runs one request; returns (result, flags, lastError, stderr lines, pid). What it told
+        the user is left in self.notices."""
         env = env or self.env
         for variable in ('DBUS_SYSTEM_BUS_ADDRESS', 'DBUS_SESSION_BUS_ADDRESS'):
             if not env[variable].startswith('unix:path=' + self.dir + '/'):
@@ -105,9 +112,32 @@ class PrivateBuses(unittest.TestCase):
         finally:
             stop(process)
         self.assertEqual(process.returncode, 0, err)
-        fields = dict(item.split('=') for item in out.split())
+        lines = out.splitlines()
+        fields = dict(item.split('=') for item in lines[0].split())
+        self.notices = [line[len('notice='):] for line in lines[1:] if line.startswith('notice=')]
         return (int(fields['result']), int(fields['flags']), int(fields['lastError']),
                 err.splitlines(), process.pid)
+
+    def monitor(self, bus):
+        """Records every method call on the bus from now on; returns a function that gives the
+        (member, destination, interactive) of those made so far."""
+        address = self.env['DBUS_SYSTEM_BUS_ADDRESS' if bus is self.system else 'DBUS_SESSION_BUS_ADDRESS']
+        log = os.path.join(self.dir, 'monitor-%d.log' % len(os.listdir(self.dir)))
+        process = subprocess.Popen(['/usr/bin/python3', MONITOR, address, log], env=self.env, text=True,
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.addCleanup(process.stdout.close)
+        self.addCleanup(stop, process)
+        self.assertEqual(process.stdout.readline().strip(), 'ready')
+
+        def seen(until=None):
+            deadline = time.monotonic() + 10
+            while True:
+                with open(log, encoding='utf-8') as file:
+                    calls = [tuple(line.split()) for line in file]
+                if until is None or any(call[0] == until for call in calls) or time.monotonic() > deadline:
+                    return [(member, destination, interactive == '1') for member, destination, interactive in calls]
+                time.sleep(0.05)
+        return seen
 
     def assert_one_line(self, lines, *parts):
         self.assertEqual(len(lines), 1, lines)
@@ -141,15 +171,15 @@ class LogindTest(PrivateBuses):
         logind = self.start_logind()
         self.add_with_flags(logind)
         cases = [
-            (('exit', 1), 'PowerOff', [False]),
-            (('exit', 8), 'PowerOff', [False]),
-            (('exit', 2), 'Reboot', [False]),
+            (('exit', 1), 'PowerOff', [True]),
+            (('exit', 8), 'PowerOff', [True]),
+            (('exit', 2), 'Reboot', [True]),
             (('exit', 5), 'PowerOffWithFlags', [SKIP_INHIBITORS]),
             (('exit', 6), 'RebootWithFlags', [SKIP_INHIBITORS]),
             (('power', 1, 1), 'SuspendWithFlags', [SKIP_INHIBITORS]),
             (('power', 0, 1), 'HibernateWithFlags', [SKIP_INHIBITORS]),
-            (('power', 1, 0), 'Suspend', [False]),
-            (('power', 0, 0), 'Hibernate', [False]),
+            (('power', 1, 0), 'Suspend', [True]),
+            (('power', 0, 0), 'Hibernate', [True]),
         ]
         for words, method, args in cases:
             with self.subTest(words=words):
@@ -169,14 +199,14 @@ class LogindTest(PrivateBuses):
     def test_forced_requests_fall_back_to_the_plain_call_on_older_logind(self):
         logind = self.start_logind()  # before 248: no *WithFlags calls at all
         self.assertEqual(self.probe('exit', 5)[0], 1)
-        self.assertEqual(self.manager_calls('PowerOff'), [[False]])
+        self.assertEqual(self.manager_calls('PowerOff'), [[True]])
         logind.ClearCalls()
         # before 256: the calls exist but reject the skip-inhibitors flag
         self.add_with_flags(logind, "raise dbus.exceptions.DBusException('Invalid flags parameter', "
                                     "name='org.freedesktop.DBus.Error.InvalidArgs')")
         self.assertEqual(self.probe('exit', 6)[0], 1)
         self.assertEqual(self.manager_calls('RebootWithFlags'), [[SKIP_INHIBITORS]])
-        self.assertEqual(self.manager_calls('Reboot'), [[False]])
+        self.assertEqual(self.manager_calls('Reboot'), [[True]])
 
     def test_block_inhibitors_of_others_stop_only_unforced_requests(self):
         logind = self.start_logind()
@@ -187,10 +217,11 @@ class LogindTest(PrivateBuses):
         result, _, error, errors, _ = self.probe('exit', 1)
         self.assertEqual((result, error), (0, 5))
         self.assert_one_line(errors, 'cannot power off', '"Backup" is blocking it (Copying files)')
+        self.assertEqual(self.notices, ['Shutdown was refused: "Backup" is blocking it (Copying files)'])
         self.assertEqual(self.manager_calls('PowerOff'), [])
         # A delay inhibitor only postpones, and a shutdown lock does not concern sleep.
         self.assertEqual(self.probe('power', 1, 0)[0], 1)
-        self.assertEqual(self.manager_calls('Suspend'), [[False]])
+        self.assertEqual(self.manager_calls('Suspend'), [[True]])
         result, _, _, errors, _ = self.probe('exit', 5)
         self.assertEqual((result, errors), (1, []))
         self.assertEqual(self.manager_calls('PowerOffWithFlags'), [[SKIP_INHIBITORS]])
@@ -226,15 +257,51 @@ class LogindTest(PrivateBuses):
         self.assertEqual((result, error), (0, 1168))
         self.assert_one_line(errors, 'cannot lock the session', 'knows no login session')
 
-    def test_absent_logind_or_bus_gives_one_line_each(self):
+    def test_absent_logind_or_bus_gives_one_line_and_one_notice_each(self):
         no_bus = dict(self.env, DBUS_SYSTEM_BUS_ADDRESS='unix:path=' + os.path.join(self.dir, 'missing'))
-        for env, text in ((self.env, 'logind (org.freedesktop.login1) is not running on the system bus'),
-                          (no_bus, 'the system bus cannot be reached')):
-            for words in (('exit', 1), ('exit', 4), ('power', 0, 1), ('lock',)):
+        for env, text, reason in (
+                (self.env, 'logind (org.freedesktop.login1) is not running on the system bus',
+                 'logind (org.freedesktop.login1) is not running'),
+                (no_bus, 'the system bus cannot be reached', 'the system bus cannot be reached')):
+            for words, action in ((('exit', 1), 'Shutdown'), (('exit', 4), 'Log Off'), (('power', 0, 1), 'Hibernate'),
+                                  (('lock',), 'Lock/Switch User')):
                 with self.subTest(words=words, text=text):
                     result, _, error, errors, _ = self.probe(*words, env=env)
                     self.assertEqual((result, error), (0, 1722))
                     self.assert_one_line(errors, text)
+                    self.assertEqual(self.notices, [action + ' failed: ' + reason])
+
+    def test_a_refusal_tells_the_user_the_action_and_the_reason(self):
+        logind = self.start_logind()
+        cases = [
+            ('org.freedesktop.DBus.Error.InteractiveAuthorizationRequired', 'Interactive authentication required.',
+             'Shutdown was refused: authentication is required'),
+            ('org.freedesktop.DBus.Error.AccessDenied', 'Access denied', 'Shutdown was refused: permission denied'),
+        ]
+        for name, text, notice in cases:
+            with self.subTest(name=name):
+                logind.AddMethod(LOGIND_MANAGER, 'PowerOff', 'b', '',
+                                 'raise dbus.exceptions.DBusException(%r, name=%r)' % (text, name))
+                result, _, error, errors, _ = self.probe('exit', 1)
+                self.assertEqual((result, error), (0, 5))
+                self.assert_one_line(errors, 'cannot power off', text)
+                self.assertEqual(self.notices, [notice])
+
+    def test_every_request_polkit_guards_lets_the_agent_ask(self):
+        logind = self.start_logind()
+        self.add_with_flags(logind)
+        logind.AddSession('c1', 'seat0', dbus.UInt32(1000), 'alice', True)
+        logind.AddMethod(LOGIND_MANAGER, 'GetSessionByPID', 'u', 'o', 'ret = "/org/freedesktop/login1/session/c1"')
+        seen = self.monitor(self.system)
+        for words in (('exit', 1), ('exit', 6), ('power', 1, 0), ('power', 0, 1), ('exit', 0), ('lock',)):
+            self.assertEqual(self.probe(*words)[:4], (1, 0, 0, []), words)
+        calls = [(member, interactive) for member, destination, interactive in seen(until='Lock')
+                 if destination == LOGIND[0]]
+        guarded = {'PowerOff', 'RebootWithFlags', 'Suspend', 'HibernateWithFlags', 'Terminate', 'Lock'}
+        self.assertEqual(sorted(member for member, _ in calls if member in guarded), sorted(guarded))
+        # The plain calls say so in their argument as well (checked above); the lookups never ask.
+        for member, interactive in calls:
+            self.assertEqual(interactive, member in guarded, member)
 
     def test_a_logind_that_does_not_answer_is_given_up_on(self):
         logind = self.start_logind()
@@ -242,6 +309,118 @@ class LogindTest(PrivateBuses):
         result, _, error, errors, _ = self.probe('--timeout-ms', 300, 'exit', 5, timeout=3)
         self.assertEqual((result, error), (0, 1460))
         self.assert_one_line(errors, 'cannot power off', 'did not answer in time')
+
+
+class SessionManagerTest(PrivateBuses):
+    """Without Force the session ends through the desktop's session manager; logind is used
+    only when none runs, and with Force."""
+
+    GNOME = ('org.gnome.SessionManager', '/org/gnome/SessionManager', 'org.gnome.SessionManager')
+    PLASMA = ('org.kde.Shutdown', '/Shutdown', 'org.kde.Shutdown')
+    KSMSERVER = ('org.kde.ksmserver', '/KSMServer', 'org.kde.KSMServerInterface')
+    XFCE = ('org.xfce.SessionManager', '/org/xfce/SessionManager', 'org.xfce.Session.Manager')
+    LXQT = ('org.lxqt.session', '/LXQtSession', 'org.lxqt.session')
+
+    def setUp(self):
+        super().setUp()
+        self.start_mock(self.system, ['-t', 'logind'], LOGIND[0])
+        self.logind = self.mock(self.system, *LOGIND)
+        for method in ('PowerOff', 'Reboot'):
+            self.logind.AddMethod(LOGIND_MANAGER, method + 'WithFlags', 't', '', '')
+        self.logind.AddSession('c1', 'seat0', dbus.UInt32(1000), 'alice', True)
+        self.logind.AddMethod(LOGIND_MANAGER, 'GetSessionByPID', 'u', 'o',
+                              'ret = "/org/freedesktop/login1/session/c1"')
+        self.session_object = self.mock(self.system, 'org.freedesktop.login1', '/org/freedesktop/login1/session/c1')
+
+    def start_manager(self, where, methods):
+        name, path, interface = where
+        self.start_mock(self.session, [name, path, interface], name)
+        manager = self.mock(self.session, name, path)
+        for method, signature in methods:
+            manager.AddMethod('', method, signature, '', '')
+        return manager
+
+    def logind_ends(self):
+        """The calls that end the session or the system, as logind received them."""
+        return ([('PowerOff' if 'PowerOff' in call[1] else call[1], list(call[2]))
+                 for call in self.logind.GetCalls() if call[1] in ('PowerOff', 'Reboot', 'PowerOffWithFlags',
+                                                                   'RebootWithFlags')]
+                + [('Terminate', [])] * len(self.session_object.GetMethodCalls('Terminate')))
+
+    def check_desktop(self, where, methods, expected, env=None):
+        manager = self.start_manager(where, methods)
+        for flags, call in zip((0, 1, 2), expected):
+            with self.subTest(desktop=where[0], flags=flags):
+                manager.ClearCalls()
+                result, _, _, errors, _ = self.probe('exit', flags, env=env)
+                self.assertEqual((result, errors, self.notices), (1, [], []))
+                self.assertEqual([(c[1], list(c[2])) for c in manager.GetCalls()], [call])
+                self.assertEqual(self.logind_ends(), [], 'logind is not asked without Force')
+        # With Force the session manager is passed by: logind kills or powers off at once.
+        manager.ClearCalls()
+        for flags, call in ((4, ('Terminate', [])), (5, ('PowerOff', [SKIP_INHIBITORS])),
+                            (6, ('RebootWithFlags', [SKIP_INHIBITORS]))):
+            self.logind.ClearCalls()
+            self.session_object.ClearCalls()
+            self.assertEqual(self.probe('exit', flags, env=env)[0], 1)
+            self.assertEqual(self.logind_ends(), [call])
+        self.assertEqual(manager.GetCalls(), [])
+
+    def test_the_gnome_family_without_its_confirmation(self):
+        # cinnamon-session and mate-session: shutdown and reboot without a dialog
+        self.check_desktop(self.GNOME, [('Logout', 'u'), ('RequestShutdown', ''), ('RequestReboot', '')],
+                           [('Logout', [1]), ('RequestShutdown', []), ('RequestReboot', [])])
+
+    def test_gnome_session_shows_its_own_end_session_dialog_for_shutdown_and_reboot(self):
+        # gnome-session has no RequestShutdown/RequestReboot
+        self.check_desktop(self.GNOME, [('Logout', 'u'), ('Shutdown', ''), ('Reboot', '')],
+                           [('Logout', [1]), ('Shutdown', []), ('Reboot', [])])
+
+    def test_plasma(self):
+        self.check_desktop(self.PLASMA, [('logout', ''), ('logoutAndShutdown', ''), ('logoutAndReboot', '')],
+                           [('logout', []), ('logoutAndShutdown', []), ('logoutAndReboot', [])])
+
+    def test_older_plasma_through_ksmserver(self):
+        self.check_desktop(self.KSMSERVER, [('logout', 'iii')],
+                           [('logout', [0, 0, -1]), ('logout', [0, 2, -1]), ('logout', [0, 1, -1])])
+
+    def test_xfce_saves_the_session(self):
+        self.check_desktop(self.XFCE, [('Logout', 'bb'), ('Shutdown', 'b'), ('Restart', 'b')],
+                           [('Logout', [False, True]), ('Shutdown', [True]), ('Restart', [True])])
+
+    def test_lxqt(self):
+        self.check_desktop(self.LXQT, [('logout', ''), ('powerOff', ''), ('reboot', '')],
+                           [('logout', []), ('powerOff', []), ('reboot', [])])
+
+    def test_the_current_desktop_picks_among_running_managers(self):
+        gnome = self.start_manager(self.GNOME, [('Logout', 'u')])
+        xfce = self.start_manager(self.XFCE, [('Logout', 'bb')])
+        for desktop, chosen, other in (('XFCE', xfce, gnome), ('', gnome, xfce), ('ubuntu:GNOME', gnome, xfce)):
+            with self.subTest(desktop=desktop):
+                gnome.ClearCalls()
+                xfce.ClearCalls()
+                self.assertEqual(self.probe('exit', 0, env=dict(self.env, XDG_CURRENT_DESKTOP=desktop))[0], 1)
+                self.assertEqual(len(chosen.GetCalls()), 1)
+                self.assertEqual(other.GetCalls(), [])
+
+    def test_a_session_manager_that_refuses_is_reported_and_logind_is_not_asked(self):
+        manager = self.start_manager(self.GNOME, [])
+        manager.AddMethod('', 'Logout', 'u', '', 'raise dbus.exceptions.DBusException('
+                          '"Logout interface is only available during the Running phase", '
+                          'name="org.gnome.SessionManager.NotInRunning")')
+        result, _, error, errors, _ = self.probe('exit', 0)
+        self.assertEqual((result, error), (0, 31))
+        self.assert_one_line(errors, 'cannot log off', 'only available during the Running phase')
+        self.assertEqual(self.notices, ['Log Off failed: the session manager (org.gnome.SessionManager) answered: '
+                                        'Logout interface is only available during the Running phase'])
+        self.assertEqual(self.logind_ends(), [])
+
+    def test_without_a_session_manager_logind_is_asked_and_may_ask_for_a_password(self):
+        for flags, call in ((0, ('Terminate', [])), (1, ('PowerOff', [True])), (2, ('Reboot', [True]))):
+            self.logind.ClearCalls()
+            self.session_object.ClearCalls()
+            self.assertEqual(self.probe('exit', flags)[:4], (1, 0, 0, []))
+            self.assertEqual(self.logind_ends(), [call])
 
 
 class NetworkManagerTest(PrivateBuses):
@@ -336,6 +515,46 @@ class ScreenSaverTest(PrivateBuses):
         self.assertEqual(self.probe('screensave')[:4], (0, 0, 0, []))
         self.assertEqual(self.calls(self.session, 'org.gnome.ScreenSaver', '/org/gnome/ScreenSaver', 'SetActive'),
                          [[True]])
+
+    def install_service(self, name, command):
+        """Makes the name activatable on the session bus: the bus runs the command on demand."""
+        services = os.path.join(self.dir, 'session-services')
+        with open(os.path.join(services, name + '.service'), 'w', encoding='utf-8') as file:
+            file.write('[D-BUS Service]\nName=%s\nExec=/usr/bin/env DBUS_SESSION_BUS_ADDRESS=%s %s\n'
+                       % (name, self.env['DBUS_SESSION_BUS_ADDRESS'], command))
+        self.session.call_blocking('org.freedesktop.DBus', '/org/freedesktop/DBus', 'org.freedesktop.DBus',
+                                   'ReloadConfig', '', ())
+        self.addCleanup(self.stop_activated, name)
+
+    def stop_activated(self, name):
+        """Ends the service the bus started, and waits until its name is free again."""
+        try:
+            pid = int(self.session.call_blocking('org.freedesktop.DBus', '/org/freedesktop/DBus',
+                                                 'org.freedesktop.DBus', 'GetConnectionUnixProcessID', 's', (name,)))
+        except dbus.exceptions.DBusException:
+            return  # not running (any more)
+        os.kill(pid, signal.SIGTERM)
+        deadline = time.monotonic() + 10
+        while self.session.name_has_owner(name) and time.monotonic() < deadline:
+            time.sleep(0.05)
+
+    def test_a_screensaver_that_is_not_running_yet_is_started_for_the_request(self):
+        template = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'freedesktop_screensaver.py')
+        # Both services can be started; the desktop decides which one is asked.
+        for desktop, name in (('GNOME', 'org.gnome.ScreenSaver'), ('XFCE', 'org.freedesktop.ScreenSaver')):
+            with self.subTest(desktop=desktop):
+                log = os.path.join(self.dir, desktop + '.log')
+                self.install_service('org.gnome.ScreenSaver',
+                                     '/usr/bin/python3 -m dbusmock --session -l %s -t gnome_screensaver' % log)
+                self.install_service('org.freedesktop.ScreenSaver',
+                                     '/usr/bin/python3 -m dbusmock --session -l %s -t %s' % (log, template))
+                self.assertFalse(self.session.name_has_owner(name), 'not running before the request')
+                env = dict(self.env, XDG_CURRENT_DESKTOP=desktop)
+                self.assertEqual(self.probe('screensave', env=env)[:4], (0, 0, 0, []))
+                self.assertTrue(self.session.name_has_owner(name), 'the bus started it')
+                with open(log, encoding='utf-8') as file:
+                    self.assertIn('SetActive True', file.read())
+                self.stop_activated(name)
 
     def test_a_refusal_and_an_absent_service_are_reported(self):
         # A screensaver on the system bus is not the desktop's.
