@@ -753,15 +753,16 @@ void TForm1::applyShowRequests()
         raise();
         activateWindow();
     }
+    // A dialog that is not showing yet is shown by its own view, at its own place.
     const auto showDialog = [this](const char* name, unsigned count, unsigned& applied) {
         if (count == applied)
             return;
         applied = count;
-        if (auto* dialog = findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly)) {
-            dialog->show();
-            dialog->raise();
-            dialog->activateWindow();
-        }
+        auto* dialog = findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+        if (dialog == nullptr || !dialog->isVisible())
+            return;
+        dialog->raise();
+        dialog->activateWindow();
     };
     showDialog("Form2", model_.Form2Show.Count, appliedForm2Show_);
 }
