@@ -8,7 +8,6 @@
 #include "components/WindowFont.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>

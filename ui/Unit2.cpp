@@ -1,6 +1,7 @@
 #include "Unit2.h"
 
 #include "components/Accessibility.h"
+#include "components/Placement.h"
 #include "components/WindowFont.h"
 
 #include <QCheckBox>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QTabBar>
@@ -215,12 +215,7 @@ void TForm2::Refresh()
 
 void TForm2::showCentred()
 {
-    const QWidget* mainWindow = parentWidget();
-    const QRect over = mainWindow != nullptr && mainWindow->isVisible() ? mainWindow->frameGeometry()
-        : screen() != nullptr                                           ? screen()->availableGeometry()
-                                                                        : QRect();
-    if (over.isValid())
-        move(over.center() - rect().center());
+    CentreOnOwner(this);
     show();
     raise();
     activateWindow();

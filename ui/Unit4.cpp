@@ -2,13 +2,12 @@
 
 #include "components/Accessibility.h"
 #include "components/CountdownBar.h"
+#include "components/Placement.h"
 #include "components/WindowFont.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 namespace vespern::ui {
@@ -121,12 +120,7 @@ void TForm4::Refresh()
 
 void TForm4::showCentred()
 {
-    const QWidget* owner = parentWidget();
-    QRect area = owner != nullptr && owner->isVisible() ? owner->frameGeometry() : QRect();
-    if (area.isNull() && QGuiApplication::primaryScreen() != nullptr)
-        area = QGuiApplication::primaryScreen()->availableGeometry();
-    if (!area.isNull())
-        move(area.center() - rect().center());
+    CentreOnOwner(this);
     show();
     raise();
     activateWindow();

@@ -2,10 +2,10 @@
 
 #include "components/Accessibility.h"
 #include "components/GradientPanel.h"
+#include "components/Placement.h"
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QScreen>
 
 namespace vespern::ui {
 
@@ -15,7 +15,6 @@ TForm5::TForm5(TForm5Model& model, UiEvents& events, QWidget* mainWindow)
             | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , model_(model)
     , events_(events)
-    , mainWindow_(mainWindow)
 {
     InstallAccessibility();
     SetAccessibleRole(this, QAccessible::Dialog);
@@ -57,15 +56,6 @@ QLabel* TForm5::addLabel(const TAboutLabel& label, const char* name)
     return widget;
 }
 
-void TForm5::centreOverMainWindow()
-{
-    const QRect over = mainWindow_ != nullptr && mainWindow_->isVisible() ? mainWindow_->frameGeometry()
-        : screen() != nullptr                                             ? screen()->availableGeometry()
-                                                                          : QRect();
-    if (over.isValid())
-        move(over.center() - rect().center());
-}
-
 TForm5::~TForm5()
 {
     events_.RemoveView(this);
@@ -80,7 +70,7 @@ void TForm5::Refresh()
         return;
     }
     if (!isVisible())
-        centreOverMainWindow();
+        CentreOnOwner(this);
     if (!isVisible() || shownCount_ != model_.ShowCount) {
         show();
         raise();

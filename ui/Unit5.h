@@ -27,11 +27,9 @@ protected:
 
 private:
     QLabel* addLabel(const TAboutLabel& label, const char* name);
-    void centreOverMainWindow();
 
     TForm5Model& model_;
     UiEvents& events_;
-    QWidget* mainWindow_;
     TGradientPanel* gradientPanel1_ = nullptr;
     int shownCount_ = 0;
 };
