@@ -117,26 +117,6 @@ void collectTree(QAccessibleInterface* node, std::vector<QAccessibleInterface*>&
     }
 }
 
-// The controls Tab visits from the first one, until it comes back.
-QStringList tabOrder(QWidget* window)
-{
-    QStringList names;
-    QWidget* first = QApplication::focusWidget();
-    for (int presses = 0; presses < 40; ++presses) {
-        QWidget* focused = QApplication::focusWidget();
-        if (focused == nullptr)
-            break;
-        // A list's text field takes the focus for its list.
-        while (focused->objectName().isEmpty() && focused->parentWidget() != nullptr)
-            focused = focused->parentWidget();
-        if (presses > 0 && QApplication::focusWidget() == first)
-            break;
-        names << focused->objectName();
-        QTest::keyClick(window, Qt::Key_Tab);
-    }
-    return names;
-}
-
 double luminance(QColor colour)
 {
     const auto channel = [](double value) {
@@ -177,8 +157,6 @@ private slots:
     void aWindowRestoredAtOnceIsNotHiddenToTheTray();
     void pickerShowsTheLongTimeFormatAndReadsAWholeTypedTime();
     void controlsKeepTheModelWhateverChangedThem();
-    void startAndStopHandTheFocusToEachOther();
-    void tabVisitsOnlyTheControlsThatShow();
     void theTreeNamesEveryControlAndLeavesDecorationsOut();
     void linksTakeTheFocusAndOpenWithEnterOrSpace();
     void linksStandOutFromTheBanner();
@@ -695,57 +673,6 @@ void TForm1Test::controlsKeepTheModelWhateverChangedThem()
     p.events.RefreshAll();
     QCOMPARE(p.recorder.calls.size(), processCalls);
     QVERIFY(p.dialogs.shown.empty());
-}
-
-void TForm1Test::startAndStopHandTheFocusToEachOther()
-{
-    auto& p = *program_;
-    p.window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&p.window));
-    p.find<QComboBox>("ComboBox2")->setCurrentIndex(0); // Countdown
-    p.find<QComboBox>("ComboBox1")->setCurrentIndex(0); // Shutdown
-    auto* start = p.find<QPushButton>("BitBtn2");
-    auto* stop = p.find<QPushButton>("BitBtn4");
-    start->setFocus();
-    QTest::keyClick(start, Qt::Key_Space);
-    QVERIFY(p.form1.Timer1.Enabled);
-    QVERIFY(stop->isVisible());
-    QCOMPARE(QApplication::focusWidget(), stop);
-    // The same key once more stops again; it never reaches "Now".
-    QTest::keyClick(stop, Qt::Key_Space);
-    QVERIFY(!p.form1.Timer1.Enabled);
-    QCOMPARE(QApplication::focusWidget(), start);
-    QTest::keyClick(start, Qt::Key_Space);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QVERIFY(p.recorder.callsTo({ "ExitWindowsEx" }).empty());
-    QVERIFY(p.dialogs.shown.empty());
-}
-
-void TForm1Test::tabVisitsOnlyTheControlsThatShow()
-{
-    auto& p = *program_;
-    p.window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&p.window));
-    p.find("Label39")->setFocus();
-    // Before an event is chosen, the settings under "Event Setings" take no part.
-    const QStringList idle { "Label39", "Label40", "RadioGroup1Item0", "ComboBox2", "ComboBox1", "CheckBox1",
-        "CheckBox2", "BitBtn2", "BitBtn1", "BitBtn3" };
-    QCOMPARE(tabOrder(&p.window), idle);
-    p.find<QComboBox>("ComboBox2")->setCurrentIndex(3); // Low CPU Usage
-    p.find("Label39")->setFocus();
-    QStringList cpu = idle;
-    cpu.insert(4, QStringLiteral("SpinEdit1"));
-    cpu.insert(5, QStringLiteral("Edit2"));
-    QCOMPARE(tabOrder(&p.window), cpu);
-    // The network set: its own settings, the local ones out.
-    p.find<QRadioButton>("RadioGroup1Item1")->toggle();
-    p.find("Label39")->setFocus();
-    QCOMPARE(tabOrder(&p.window),
-        QStringList({ "Label39", "Label40", "RadioGroup1Item1", "Edit1", "BitBtn5", "ComboBox4", "ComboBox3",
-            "CheckBox1", "CheckBox2", "BitBtn2", "BitBtn1", "BitBtn3" }));
-    p.find<QComboBox>("ComboBox4")->setCurrentIndex(1); // On Time
-    p.find("Label39")->setFocus();
-    QCOMPARE(tabOrder(&p.window).mid(5, 3), QStringList({ "ComboBox4", "DateTimePickerEx2", "ComboBox3" }));
 }
 
 void TForm1Test::theTreeNamesEveryControlAndLeavesDecorationsOut()
