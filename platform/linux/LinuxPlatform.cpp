@@ -101,7 +101,7 @@ LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors, UserNoticeSink 
     , screenSaver_(paths_.busTimeout)
     , displayPower_(paths_.busTimeout)
     , discovery_(std::make_unique<AvahiDiscovery>())
-    , registry_(paths_.registry, errors_)
+    , registry_(paths_.registry, errors_, notices_)
 {
 }
 

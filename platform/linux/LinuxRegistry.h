@@ -1,11 +1,14 @@
 #pragma once
 
-// The registry kept as one exported-registry text file per root. Every call reads the file
-// afresh and every change rewrites it atomically, so several running copies see each other's
-// writes and a crash leaves either the old or the new file.
+// The registry kept as one exported-registry text file per root. Each file is parsed once and
+// kept in memory; a call reads it again only when it changed on disk, so several running copies
+// see each other's writes. Every change rewrites the file atomically, so a crash leaves either
+// the old or the new file. A file that cannot be read is told to the user once per version of
+// it, and what a person wrote in it is never lost.
 
-#include "RegFile.h"
+#include "RegistryFile.h"
 #include "platform/PowerPlatform.h"
+#include "platform/UserNotice.h"
 
 #include <filesystem>
 #include <functional>
@@ -31,7 +34,8 @@ class LinuxRegistry {
 public:
     using ErrorSink = std::function<void(const std::string& line)>;
 
-    LinuxRegistry(RegistryPaths paths, ErrorSink errors);
+    // errors: the standard-error lines; notices: what the user must hear about in the window.
+    LinuxRegistry(RegistryPaths paths, ErrorSink errors, UserNoticeSink notices = {});
 
     std::int32_t CreateKey(HKey key, const std::string& subKey, HKey& result, std::uint32_t& disposition);
     std::int32_t OpenKey(HKey key, const std::string& subKey, HKey& result);
@@ -67,11 +71,16 @@ private:
     };
 
     bool resolve(HKey key, Location& location) const;
-    void removeStaleTemporaries(const std::filesystem::path& file) const;
-    // Reads never write: only a change, made with the root locked, moves an unreadable file aside.
-    enum class Use { Read, Change };
-    RegHive load(HKey root, Use use);
-    std::int32_t store(HKey root, const RegHive& hive);
+    // The root's file, read again when it changed; a new version that cannot be read is told.
+    RegistryFile& current(HKey root);
+    // With the root locked: the file, ready to be changed (an unparsable one moved aside
+    // first), or nothing and the error of the change.
+    RegistryFile* changeable(HKey root, std::int32_t& error);
+    void tellRead(const RegistryFile& file);
+    void tell(NoticeKind kind, const std::string& text);
+    // What reads see of a root.
+    bool keyExists(const Location& at);
+    const RegValue* findValue(const Location& at, const std::string& valueName);
     std::int32_t afterSet(
         const Location& at, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data);
     void afterDelete(const Location& at, const std::string& valueName);
@@ -80,12 +89,12 @@ private:
 
     RegistryPaths paths_;
     ErrorSink errors_;
+    UserNoticeSink notices_;
+    std::map<HKey, RegistryFile> files_;
     std::map<HKey, Location> open_;
     HKey nextHandle_ = 0x1000;
-    // Roots whose file could not be read nor moved aside: read as empty, never written.
-    std::set<HKey> unwritable_;
-    // Roots whose unreadable file a read has already reported.
-    std::set<HKey> unparsedReported_;
+    // Roots whose unparsable file could not be moved aside, told once per version.
+    std::set<HKey> asideFailureTold_;
     bool policyReported_ = false;
 };
 
