@@ -34,28 +34,13 @@ std::int64_t nanoseconds(const timespec& time)
     return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
 
-std::string kindOf(mode_t mode)
-{
-    if (S_ISFIFO(mode))
-        return "a named pipe (FIFO)";
-    if (S_ISCHR(mode))
-        return "a character device";
-    if (S_ISBLK(mode))
-        return "a block device";
-    if (S_ISDIR(mode))
-        return "a directory";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    return "something else";
-}
-
 // Refuses what is not a regular file or is too large; true when the file may be read.
 bool mayRead(const struct stat& status, std::size_t maxBytes, FileRead& read)
 {
     read.stamp = StampOf(status);
     if (!S_ISREG(status.st_mode)) {
         read.status = FileRead::Status::NotRegular;
-        read.reason = "it is " + kindOf(status.st_mode) + ", not a regular file";
+        read.reason = "it is " + FileKindName(status.st_mode) + ", not a regular file";
         return false;
     }
     if (static_cast<std::uintmax_t>(status.st_size) > maxBytes) {
@@ -78,6 +63,23 @@ FileRead failed(int error)
 }
 
 } // namespace
+
+std::string FileKindName(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return "a regular file";
+    if (S_ISFIFO(mode))
+        return "a named pipe (FIFO)";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISDIR(mode))
+        return "a directory";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "a file of an unknown kind";
+}
 
 FileStamp StampOf(const struct stat& status)
 {

@@ -28,6 +28,9 @@ struct FileRead {
     std::string reason; // why it was not read, in words: "it is a named pipe (FIFO), not a regular file"
 };
 
+// What kind of file a mode is, in words: "a named pipe (FIFO)", "a directory".
+std::string FileKindName(mode_t mode);
+
 // Reads a regular file of at most maxBytes, through symbolic links. Anything else (a named
 // pipe, a device, a directory) is refused at once: it is opened without blocking, if at all,
 // and never read.
