@@ -100,11 +100,12 @@ FileRead ReadRegularFile(const std::filesystem::path& file, std::size_t maxBytes
         return failed(errno);
     if (!mayRead(status, maxBytes, read))
         return read;
-    read.content.resize(static_cast<std::size_t>(status.st_size));
+    // One byte more than the file has sees the end at once; one more than allowed, a file that
+    // grew too large meanwhile.
+    read.content.resize(std::min(maxBytes + 1, static_cast<std::size_t>(status.st_size) + 1));
     std::size_t have = 0;
     for (;;) {
-        // One byte more than allowed tells a file that grew meanwhile.
-        if (read.content.size() - have == 0)
+        if (read.content.size() == have)
             read.content.resize(std::min(maxBytes + 1, std::max<std::size_t>(have * 2, 4096)));
         const ssize_t got = ::read(fd.get(), read.content.data() + have, read.content.size() - have);
         if (got < 0) {
