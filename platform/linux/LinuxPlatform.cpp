@@ -418,12 +418,11 @@ std::int32_t LinuxPlatform::SHEmptyRecycleBinA(Window, const std::optional<std::
     const auto outcome = rootPath && !rootPath->empty() ? trash.EmptyVolume(*rootPath) : trash.EmptyAll();
     if (outcome.complete)
         return w32::SOk;
-    std::string text = "the trash could not be emptied completely: " + outcome.problems.front();
+    std::string what = outcome.problems.front();
     if (outcome.failures > 1)
-        text += " (and " + std::to_string(outcome.failures - 1) + " more)";
-    errors_("vespern: " + text);
-    text[0] = 'T';
-    notices_({ NoticeKind::Warning, text });
+        what += " (and " + std::to_string(outcome.failures - 1) + " more)";
+    errors_("vespern: the trash could not be emptied completely: " + what);
+    notices_({ NoticeKind::Warning, "The trash could not be emptied completely: " + what });
     return w32::EFail;
 }
 

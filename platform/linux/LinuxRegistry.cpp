@@ -299,6 +299,12 @@ LinuxRegistry::RootLock::RootLock(const std::filesystem::path& file)
         while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
 }
 
+LinuxRegistry::Change::Change(LinuxRegistry& registry, HKey root)
+    : lock(registry.files_.at(root).target())
+    , file(registry.changeable(root, error))
+{
+}
+
 LinuxRegistry::RootLock::~RootLock()
 {
     if (fd_ >= 0)
@@ -317,11 +323,10 @@ std::int32_t LinuxRegistry::CreateKey(HKey key, const std::string& subKey, HKey&
     Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
     if (!KeyPathProblem(at.path).empty())
         return errorInvalidParameter;
-    const RootLock lock(files_.at(at.root).target());
-    std::int32_t error = 0;
-    RegistryFile* file = changeable(at.root, error);
+    const Change change(*this, at.root);
+    RegistryFile* file = change.file;
     if (!file)
-        return error;
+        return change.error;
     if (file->hive().keyExists(at.path)) {
         disposition = w32::RegOpenedExistingKey;
     } else {
@@ -392,11 +397,10 @@ std::int32_t LinuxRegistry::SetValue(
     if (!storable(valueName) || valueName.size() > reglimits::ValueNameLength
         || data.size() > reglimits::ValueDataBytes)
         return errorInvalidParameter;
-    const RootLock lock(files_.at(at.root).target());
-    std::int32_t error = 0;
-    RegistryFile* file = changeable(at.root, error);
+    const Change change(*this, at.root);
+    RegistryFile* file = change.file;
     if (!file)
-        return error;
+        return change.error;
     file->hive().createKey(at.path).setValue(valueName, type, std::vector<std::uint8_t>(data.begin(), data.end()));
     if (const int failure = file->Save(); failure != 0)
         return Win32ErrorFromErrno(failure);
@@ -408,12 +412,11 @@ std::int32_t LinuxRegistry::DeleteValue(HKey key, const std::string& valueName)
     Location at;
     if (!resolve(key, at))
         return errorInvalidHandle;
-    const RootLock lock(files_.at(at.root).target());
-    std::int32_t error = 0;
-    RegistryFile* file = changeable(at.root, error);
+    const Change change(*this, at.root);
+    RegistryFile* file = change.file;
     if (!file) {
         afterDelete(at, valueName);
-        return error;
+        return change.error;
     }
     RegKey* stored = file->hive().findKey(at.path);
     if (!stored || !stored->deleteValue(valueName)) {

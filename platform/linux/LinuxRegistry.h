@@ -70,11 +70,21 @@ private:
         int fd_;
     };
 
+    // One change of a root: the root stays locked while it lives. file is the root's file,
+    // ready to be changed (an unparsable one moved aside first), or null and error says why
+    // it may not be changed.
+    struct Change {
+        Change(LinuxRegistry& registry, HKey root);
+
+        RootLock lock; // first: taken before the file is read
+        std::int32_t error = 0;
+        RegistryFile* file;
+    };
+
     bool resolve(HKey key, Location& location) const;
     // The root's file, read again when it changed; a new version that cannot be read is told.
     RegistryFile& current(HKey root);
-    // With the root locked: the file, ready to be changed (an unparsable one moved aside
-    // first), or nothing and the error of the change.
+    // Reads never write: only a change, with the root locked, moves an unparsable file aside.
     RegistryFile* changeable(HKey root, std::int32_t& error);
     void tellRead(const RegistryFile& file);
     void tell(NoticeKind kind, const std::string& text);
