@@ -58,28 +58,14 @@ std::string describe(const std::string& where, int error)
     return where + ": " + std::strerror(error);
 }
 
-// The mount a directory belongs to. A bind mount shares the device number of the file system
-// it shows, so only the mount's own identifier tells it apart.
-std::optional<std::uint64_t> mountIdOf(int fd)
+// The mount a directory, or an entry of it, belongs to; nothing where the kernel does not say
+// (before Linux 5.8). A bind mount shares the device number of the file system it shows, so
+// only the mount's own identifier tells it apart. Never mounts anything on access.
+std::optional<std::uint64_t> mountIdOf(int directory, const char* name = "")
 {
     struct statx status { };
-    if (::statx(fd, "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_MNT_ID, &status) == 0
-        && (status.stx_mask & STATX_MNT_ID) != 0)
-        return status.stx_mnt_id;
-    // Kernels before 5.8 name it only in the descriptor's information.
-    std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
-    for (std::string line; std::getline(info, line);)
-        if (line.starts_with("mnt_id:"))
-            return std::stoull(line.substr(7));
-    return std::nullopt;
-}
-
-// The same, for an entry of a directory, without entering it or mounting anything on access.
-std::optional<std::uint64_t> mountIdOf(int directory, const char* name)
-{
-    struct statx status { };
-    if (::statx(directory, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_MNT_ID, &status) == 0
-        && (status.stx_mask & STATX_MNT_ID) != 0)
+    const int flags = (*name ? AT_SYMLINK_NOFOLLOW : AT_EMPTY_PATH) | AT_NO_AUTOMOUNT;
+    if (::statx(directory, name, flags, STATX_MNT_ID, &status) == 0 && (status.stx_mask & STATX_MNT_ID) != 0)
         return status.stx_mnt_id;
     return std::nullopt;
 }
@@ -187,7 +173,13 @@ private:
         if (!S_ISDIR(status.st_mode))
             return refuse(S_ISLNK(status.st_mode) ? ELOOP : ENOTDIR);
         const auto parentMount = mountIdOf(parent);
-        if (!parentMount || mountIdOf(parent, name) != parentMount)
+        if (!parentMount) {
+            if (quiet == Quiet::No)
+                problem(where + ": this system does not tell mounts apart (Linux 5.8 or later does)");
+            errno = ENOSYS;
+            return UniqueFd();
+        }
+        if (mountIdOf(parent, name) != parentMount)
             return refuse(EXDEV); // a mount inside the trash: its files are not trash
         if (status.st_uid == uid_ && (status.st_mode & S_IRWXU) != S_IRWXU
             && ::fchmodat(parent, name, (status.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW) != 0)
@@ -264,12 +256,14 @@ private:
             problem(where, errno);
     }
 
-    void problem(const std::string& where, int error)
+    void problem(const std::string& where, int error) { problem(describe(where, error)); }
+
+    void problem(std::string text)
     {
         outcome_.complete = false;
         ++outcome_.failures;
         if (outcome_.problems.size() < maxProblems)
-            outcome_.problems.push_back(describe(where, error));
+            outcome_.problems.push_back(std::move(text));
     }
 
     uid_t uid_;
