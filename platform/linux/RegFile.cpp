@@ -470,7 +470,9 @@ public:
     }
 
 private:
-    // Where kept lines go: above the first section, into a key, or into kept lines.
+    // Where kept lines go: above the first section, into a key, or into the lines kept from a
+    // [line] that is not read (Kept) or that deletes a key (Deleted, below which a value is
+    // a mistake worth telling).
     enum class Context { Preamble, Key, Kept, Deleted };
 
     struct ValueLine {
@@ -704,6 +706,8 @@ private:
                     break;
             }
             reason = data(pieces, value);
+            if (reason.empty() && context_ == Context::Key)
+                reason = convertText(value);
         }
         if (!reason.empty()) {
             problem(number, reason + "; the line is kept but not read");
@@ -810,15 +814,20 @@ private:
             return "the value data is neither text, dword nor hex";
         std::vector<std::string_view> rest(pieces);
         rest.front() = data.substr(colon + 1);
-        if (std::string reason = hexBytes(rest, value); !reason.empty())
-            return reason;
-        if (value.type == w32::RegExpandSz && !version4_) {
-            if (value.data.size() % 2 != 0)
-                return "an expandable text has an odd number of bytes";
-            const std::string text = codePageFromUtf16Le(
-                std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()));
-            value.data.assign(text.begin(), text.end());
-        }
+        return hexBytes(rest, value);
+    }
+
+    // Version 5.00 holds expandable text as UTF-16LE. Only a value that is stored is converted:
+    // a kept line must read the same when the file is written back in that version.
+    std::string convertText(ValueLine& value) const
+    {
+        if (value.type != w32::RegExpandSz || version4_)
+            return {};
+        if (value.data.size() % 2 != 0)
+            return "an expandable text has an odd number of bytes";
+        const std::string text = codePageFromUtf16Le(
+            std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()));
+        value.data.assign(text.begin(), text.end());
         return {};
     }
 
