@@ -684,32 +684,9 @@ private:
 
     void valueLine(std::string_view first, std::size_t number)
     {
-        std::string reason;
         ValueLine value;
-        std::vector<std::string_view> pieces;
-        const std::size_t dataAt = nameAndEquals(first, value.name, reason);
         std::string logical(first);
-        if (reason.empty()) {
-            pieces.push_back(first.substr(dataAt));
-            // A blank line ends hex data that was to go on, and belongs to it; so does the end of
-            // the file. The line thus reads the same when it is written back as it was kept.
-            while (isHex(pieces.front()) && continues(pieces.back())) {
-                if (atEnd()) {
-                    pieces.emplace_back();
-                    logical += '\n';
-                    break;
-                }
-                pieces.push_back(nextLine());
-                logical += '\n';
-                logical += pieces.back();
-                if (trim(pieces.back()).empty())
-                    break;
-            }
-            reason = data(pieces, value);
-            if (reason.empty() && context_ == Context::Key)
-                reason = convertText(value);
-        }
-        if (!reason.empty()) {
+        if (const std::string reason = readValue(first, value, logical); !reason.empty()) {
             problem(number, reason + "; the line is kept but not read");
             pending_.push_back(std::move(logical));
             return;
@@ -727,6 +704,40 @@ private:
             pending_.push_back(std::move(logical));
             return;
         }
+        store(value);
+    }
+
+    // The value of a line and of the lines its hex data goes on over, which are appended to
+    // logical; why it cannot be read, if it cannot.
+    std::string readValue(std::string_view first, ValueLine& value, std::string& logical)
+    {
+        std::string reason;
+        const std::size_t dataAt = nameAndEquals(first, value.name, reason);
+        if (!reason.empty())
+            return reason;
+        std::vector<std::string_view> pieces { first.substr(dataAt) };
+        // A blank line ends hex data that was to go on, and belongs to it; so does the end of
+        // the file. The line thus reads the same when it is written back as it was kept.
+        while (isHex(pieces.front()) && continues(pieces.back())) {
+            if (atEnd()) {
+                pieces.emplace_back();
+                logical += '\n';
+                break;
+            }
+            pieces.push_back(nextLine());
+            logical += '\n';
+            logical += pieces.back();
+            if (trim(pieces.back()).empty())
+                break;
+        }
+        reason = data(pieces, value);
+        if (reason.empty() && context_ == Context::Key)
+            reason = convertText(value);
+        return reason;
+    }
+
+    void store(ValueLine& value)
+    {
         const auto [stored, fresh] = key_->put(value.name, value.type, std::move(value.data));
         if (fresh) {
             stored->before.splice(stored->before.end(), pending_);
