@@ -114,10 +114,11 @@ void appendHex(std::string& out, std::size_t lineStart, const std::vector<std::u
 {
     // A full line stays within 80 columns, its closing backslash included.
     constexpr std::size_t width = 76;
-    char byte[4];
+    constexpr char digits[] = "0123456789abcdef";
+    out.reserve(out.size() + data.size() * 3 + data.size() / 25 * 4);
     for (std::size_t i = 0; i < data.size(); ++i) {
-        std::snprintf(byte, sizeof byte, "%02x", data[i]);
-        out += byte;
+        out += digits[data[i] >> 4];
+        out += digits[data[i] & 0xF];
         if (i + 1 == data.size())
             break;
         out += ',';

@@ -8,4 +8,5 @@ rm -rf "$scratch"
 mkdir -p "$scratch"
 fuzzer=$1
 shift
-exec "$fuzzer" "$@" "$scratch"
+# New inputs go to the first corpus directory.
+exec "$fuzzer" "$scratch" "$@"
