@@ -13,6 +13,7 @@
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
 #include "ui/components/ComputerPicker.h"
+#include "ui/components/WindowFont.h"
 
 #include <QApplication>
 
@@ -88,7 +89,8 @@ int main(int argc, char** argv)
         platformName == QLatin1String("offscreen") || platformName == QLatin1String("minimal"));
     vespern::TApplication application(dialogs);
     application.Title = "Vespern";
-    QApplication::setApplicationDisplayName(QString::fromStdString(application.Title));
+    // No application display name: Qt would append it to every title ("About — Vespern").
+    QApplication::setFont(vespern::ui::WindowFont());
 
     auto platform = vespern::CreatePowerPlatform(
         { vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {}, vespern::ui::PickComputer,

@@ -2,7 +2,6 @@
 
 #include "ActionFiles.h"
 #include "HelpFile.h"
-#include "platform/Win32Constants.h"
 
 #include <optional>
 
@@ -419,11 +418,6 @@ void TForm1Model::TellNotices()
         return;
     }
     application_.dialogs().MessageBox(application_.Title, notice.text, messageIcon(notice.kind));
-}
-
-std::string TForm1Model::LongTimeFormat()
-{
-    return platform_.GetLocaleInfoA(w32::LocaleUserDefault, w32::LocaleSTimeFormat);
 }
 
 } // namespace vespern

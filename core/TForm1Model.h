@@ -8,6 +8,7 @@
 #include "TForm2Model.h"
 #include "TForm5Model.h"
 #include "TTrayIcon.h"
+#include "TimeText.h"
 #include "platform/PowerPlatform.h"
 
 #include <string>
@@ -211,8 +212,8 @@ public:
     // Tells the application's pending notices: a balloon of the tray icon, titled with the
     // application title, or the message box when there is no notification area to show it.
     void TellNotices();
-    // The user's long time format, the picture the time pickers show.
-    std::string LongTimeFormat();
+    // Times of day in the user's long time format, as the time pickers show and read them.
+    TimeText& Times() { return times_; }
 
 private:
     void initialiseControls();
@@ -222,6 +223,7 @@ private:
     TForm2Model& options_;
     std::vector<std::string> arguments_;
     LocalActions actions_;
+    TimeText times_ { platform_ };
     ComputerBrowser browser_ { platform_, Edit1.Text };
     TForm5Model* aboutBox_ = nullptr;
 

@@ -1,15 +1,22 @@
 # The Debian package: `cpack -G DEB` in the build folder writes vespern_<version>_<arch>.deb.
 # Its dependencies are the libraries the program links (dpkg-shlibdeps) and the packages that
-# tools/debian-packages.txt marks "depends".
+# tools/debian-packages.txt marks "depends"; it recommends those marked "recommends".
 
-file(STRINGS ${PROJECT_SOURCE_DIR}/tools/debian-packages.txt marked REGEX "^[a-z0-9][a-z0-9.+-]*[ \t]+depends")
+# The packages tools/debian-packages.txt marks with <relation>, as a control field's value.
+function(vespern_marked_packages relation out)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/tools/debian-packages.txt marked
+    REGEX "^[a-z0-9][a-z0-9.+-]*[ \t]+${relation}([ \t]|$)")
+  set(packages "")
+  foreach(line IN LISTS marked)
+    string(REGEX REPLACE "[ \t].*" "" package "${line}")
+    list(APPEND packages ${package})
+  endforeach()
+  list(JOIN packages ", " field)
+  set(${out} "${field}" PARENT_SCOPE)
+endfunction()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/debian-packages.txt)
-set(run_time_packages "")
-foreach(line IN LISTS marked)
-  string(REGEX REPLACE "[ \t].*" "" package "${line}")
-  list(APPEND run_time_packages ${package})
-endforeach()
-list(JOIN run_time_packages ", " run_time_depends)
+vespern_marked_packages(depends run_time_depends)
+vespern_marked_packages(recommends run_time_recommends)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vespern)
@@ -39,6 +46,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${run_time_depends}")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "${run_time_recommends}")
 # "Help" opens the CHM help file with the desktop's viewer for it.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xchm | kchmviewer")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

@@ -19,15 +19,23 @@ void UiEvents::Handle(const std::function<void()>& handler)
         QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
 }
 
-void UiEvents::AddView(std::function<void()> refresh)
+void UiEvents::AddView(const void* view, std::function<void()> refresh)
 {
-    views_.push_back(std::move(refresh));
+    views_.emplace_back(view, std::move(refresh));
+}
+
+void UiEvents::RemoveView(const void* view)
+{
+    std::erase_if(views_, [view](const auto& entry) { return entry.first == view; });
 }
 
 void UiEvents::RefreshAll()
 {
-    for (const auto& refresh : views_)
+    // By index: a refresh shows and hides windows, whose events may add or remove views.
+    for (std::size_t i = 0; i < views_.size(); ++i) {
+        const auto refresh = views_[i].second;
         refresh();
+    }
 }
 
 } // namespace vespern::ui

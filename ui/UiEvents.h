@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace vespern::ui {
@@ -17,14 +18,17 @@ public:
     explicit UiEvents(TApplication& application);
 
     void Handle(const std::function<void()>& handler);
-    void AddView(std::function<void()> refresh);
+    // A window that shows the models again after every event, until it removes itself (first
+    // thing in its destructor, so that events raised while it is torn down leave it alone).
+    void AddView(const void* view, std::function<void()> refresh);
+    void RemoveView(const void* view);
     void RefreshAll();
 
     TApplication& application() { return application_; }
 
 private:
     TApplication& application_;
-    std::vector<std::function<void()>> views_;
+    std::vector<std::pair<const void*, std::function<void()>>> views_;
 };
 
 } // namespace vespern::ui

@@ -1,7 +1,11 @@
 #include "Unit1.h"
 
+#include "components/Accessibility.h"
 #include "components/DateTimePickerExUnit.h"
 #include "components/JpegDecoder.h"
+#include "components/LinkLabel.h"
+#include "components/Panel.h"
+#include "components/WindowFont.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -21,6 +25,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <iostream>
 
 // The pictures are compiled into this static library; its resources need registering once.
@@ -38,59 +43,28 @@ QString qs(const std::string& text)
     return QString::fromLocal8Bit(text);
 }
 
-QFont windowFont()
+std::string local(const QString& text)
 {
-    QFont font;
-    // Tahoma where it is installed; otherwise the closest sans-serif face the system offers.
-    font.setFamilies({ QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-        QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("sans-serif") });
-    font.setPointSize(8);
-    return font;
+    return text.toLocal8Bit().toStdString();
 }
 
-void applyControl(QWidget* widget, const TControl& control)
+// Light blue: at least 4.5:1 against every pixel of the banner under the links.
+const QColor LinkColour(0xA8, 0xD4, 0xFF);
+
+void applyControl(QWidget* widget, const TControl& control, bool visible)
 {
-    widget->setVisible(control.Visible);
+    widget->setVisible(visible);
     widget->setEnabled(control.Enabled);
     widget->setToolTip(qs(control.Hint));
 }
 
-// A link label: its own font size, and the pointer's moves, leaving and clicks as events.
-class LinkLabel final : public QLabel {
-public:
-    using QLabel::QLabel;
-    std::function<void()> onMove;
-    std::function<void()> onLeave;
-    std::function<void()> onClick;
+void applyControl(QWidget* widget, const TControl& control)
+{
+    applyControl(widget, control, control.Visible);
+}
 
-protected:
-    void enterEvent(QEnterEvent* event) override
-    {
-        QLabel::enterEvent(event);
-        if (onMove)
-            onMove();
-    }
-    void mouseMoveEvent(QMouseEvent* event) override
-    {
-        QLabel::mouseMoveEvent(event);
-        if (onMove)
-            onMove();
-    }
-    void leaveEvent(QEvent* event) override
-    {
-        QLabel::leaveEvent(event);
-        if (onLeave)
-            onLeave();
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        QLabel::mouseReleaseEvent(event);
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onClick)
-            onClick();
-    }
-};
-
-// Draws each menu picture at its own size, up to the 40-pixel action pictures.
+// Draws each menu picture at its own size, up to the 40-pixel action pictures, and the check items
+// as check boxes, empty while unticked, so that they read as check items before they are ticked.
 class MenuPictureStyle final : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
@@ -98,6 +72,29 @@ public:
         if (metric == PM_SmallIconSize)
             return 40;
         return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+    void drawControl(
+        ControlElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const override
+    {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element != CE_MenuItem || item == nullptr || item->checkType != QStyleOptionMenuItem::NonExclusive) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        QStyleOptionMenuItem unmarked(*item);
+        unmarked.checked = false;
+        QProxyStyle::drawControl(element, &unmarked, painter, widget);
+        QStyleOptionButton box;
+        box.QStyleOption::operator=(*option);
+        box.state = (option->state & State_Enabled) | (item->checked ? State_On : State_Off);
+        const int size = QProxyStyle::pixelMetric(PM_IndicatorWidth, option, widget);
+        // Centred in the picture column, where the pictures of the other items stand.
+        const int column = std::max(item->maxIconWidth, size);
+        const int margin = QProxyStyle::pixelMetric(PM_MenuHMargin, option, widget) + 3;
+        box.rect = QRect(
+            option->rect.left() + margin + (column - size) / 2, option->rect.center().y() - size / 2, size, size);
+        QProxyStyle::drawPrimitive(PE_IndicatorCheckBox, &box, painter, widget);
     }
 };
 
@@ -119,6 +116,15 @@ QPixmap bannerPicture()
     return QPixmap::fromImage(view.copy());
 }
 
+void setFontSize(QWidget* widget, int points)
+{
+    QFont font = widget->font();
+    if (font.pointSize() == points)
+        return;
+    font.setPointSize(points);
+    widget->setFont(font);
+}
+
 } // namespace
 
 TForm1::TForm1(TForm1Model& model, UiEvents& events)
@@ -127,78 +133,99 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , model_(model)
     , events_(events)
-    , timePicture_(model.LongTimeFormat())
 {
     initialiseResources();
+    InstallAccessibility();
+    SetAccessibleRole(this, QAccessible::Window);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(qs(model_.Caption));
-    setAccessibleName(qs(model_.Caption));
-    setFont(windowFont());
+    setFont(WindowFont());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    buildBanner(band("Panel22", model_.Panel22, QStringLiteral("Banner and links")));
-    buildTargetSelector(band("Panel3", model_.Panel3, QStringLiteral("Target selector")));
-    auto* middle = band("Panel9", model_.Panel9, QStringLiteral("Target computer settings"));
-    buildLocalSet(panel(middle, "Panel1", model_.Panel1, { 0, 0 }, QStringLiteral("Local computer settings")));
-    buildNetworkSet(panel(middle, "Panel5", model_.Panel5, { 0, 0 }, QStringLiteral("Network computer settings")));
-    buildActionOptions(band("Panel7", model_.Panel7, QStringLiteral("Action options")));
-    buildButtons(band("Panel2", model_.Panel2, QStringLiteral("Buttons")));
+    buildBanner(band("Panel22", model_.Panel22));
+    buildTargetSelector(band("Panel3", model_.Panel3));
+    auto* middle = band("Panel9", model_.Panel9);
+    buildLocalSet(panel(middle, "Panel1", model_.Panel1, { 0, 0 }));
+    buildNetworkSet(panel(middle, "Panel5", model_.Panel5, { 0, 0 }));
+    buildActionOptions(band("Panel7", model_.Panel7));
+    buildButtons(band("Panel2", model_.Panel2));
     buildTimers();
-    buildProgress(band("Panelproggressx", model_.Panelproggressx, QStringLiteral("Network progress")), true);
-    buildProgress(band("Panelproggress", model_.Panelproggress, QStringLiteral("Local progress")), false);
+    buildProgress(band("Panelproggressx", model_.Panelproggressx), true);
+    buildProgress(band("Panelproggress", model_.Panelproggress), false);
 
     buildTrayMenu();
     trayIcon_ = std::make_unique<TTrayIcon>(
         model_.TrayIcon1, [this](const std::function<void()>& handler) { handle(handler); }, this);
     trayIcon_->SetPopupMenu(popupMenu1_);
 
-    events_.AddView([this] { Refresh(); });
+    events_.AddView(this, [this] { Refresh(); });
     handle([this] { model_.FormCreate(); });
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    events_.RemoveView(this);
+    // The controls go while the window is whole: a control that loses the focus on its way out
+    // still ends its editing through the window. The dialogs it owns are not its controls.
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!child->isWindow())
+            delete child;
+}
 
 void TForm1::handle(const std::function<void()>& handler)
 {
     events_.Handle(handler);
 }
 
-QLabel* TForm1::band(const char* name, TPanel& model, const QString& description)
+Panel* TForm1::band(const char* name, TPanel& model)
 {
-    auto* widget = panel(this, name, model, { 0, 0 }, description);
+    auto* widget = panel(this, name, model, { 0, 0 });
     widget->setFixedSize(model.Width, model.Height);
     layout()->addWidget(widget);
     return widget;
 }
 
-QLabel* TForm1::panel(QWidget* parent, const char* name, TPanel& model, QPoint at, const QString& description)
+Panel* TForm1::panel(QWidget* parent, const char* name, TPanel& model, QPoint at)
 {
-    auto* widget = new QLabel(parent);
+    auto* widget = new Panel(parent);
     widget->setObjectName(QLatin1String(name));
-    widget->setAlignment(Qt::AlignCenter);
-    widget->setAccessibleName(model.Caption.empty() ? description : qs(model.Caption));
     widget->setGeometry(at.x(), at.y(), model.Width, model.Height);
-    refreshers_.push_back([widget, &model] {
-        applyControl(widget, model);
-        widget->setText(qs(model.Caption));
+    refreshers_.push_back([this, widget, &model] {
+        applyControl(widget, model, model.Visible && !covered(model));
+        widget->SetCaption(qs(model.Caption));
         widget->resize(std::max(model.Width, 0), model.Height);
     });
     return widget;
+}
+
+void TForm1::stack(std::vector<const TPanel*> panels)
+{
+    stacks_.push_back(std::move(panels));
+}
+
+bool TForm1::covered(const TPanel& panel) const
+{
+    for (const auto& stack : stacks_) {
+        const auto at = std::find(stack.begin(), stack.end(), &panel);
+        if (at != stack.end())
+            return std::any_of(at + 1, stack.end(), [](const TPanel* above) { return above->Visible; });
+    }
+    return false;
 }
 
 QGroupBox* TForm1::group(QWidget* parent, const char* name, TGroupBox& model, QRect geometry)
 {
     auto* widget = new QGroupBox(qs(model.Caption), parent);
     widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(qs(model.Caption));
     widget->setGeometry(geometry);
     refreshers_.push_back([widget, &model] { applyControl(widget, model); });
     return widget;
 }
 
+// A label is read by its text (the computer name, a remaining time); its hint describes it.
 QLabel* TForm1::label(QWidget* parent, const char* name, TLabel& model, QRect geometry)
 {
     auto* widget = new QLabel(parent);
@@ -207,12 +234,7 @@ QLabel* TForm1::label(QWidget* parent, const char* name, TLabel& model, QRect ge
     refreshers_.push_back([widget, &model] {
         applyControl(widget, model);
         widget->setText(qs(model.Caption));
-        widget->setAccessibleName(model.Hint.empty() ? qs(model.Caption) : qs(model.Hint));
-        QFont font = widget->font();
-        if (font.pointSize() != model.FontSize) {
-            font.setPointSize(model.FontSize);
-            widget->setFont(font);
-        }
+        setFontSize(widget, model.FontSize);
     });
     return widget;
 }
@@ -220,16 +242,16 @@ QLabel* TForm1::label(QWidget* parent, const char* name, TLabel& model, QRect ge
 QLabel* TForm1::text(QWidget* parent, const QString& caption, QRect geometry)
 {
     auto* widget = new QLabel(caption, parent);
-    widget->setAccessibleName(caption.trimmed());
     widget->setGeometry(geometry);
     return widget;
 }
 
-void TForm1::spin(QWidget* parent, const char* name, TSpinEdit& model, QRect geometry)
+QWidget* TForm1::spin(
+    QWidget* parent, const char* name, TSpinEdit& model, QRect geometry, const QString& accessibleName)
 {
     auto* widget = new QSpinBox(parent);
     widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(qs(model.Hint));
+    widget->setAccessibleName(accessibleName);
     widget->setGeometry(geometry);
     connect(widget, &QSpinBox::valueChanged, this,
         [this, &model](int value) { handle([&model, value] { model.Text = std::to_string(value); }); });
@@ -242,21 +264,24 @@ void TForm1::spin(QWidget* parent, const char* name, TSpinEdit& model, QRect geo
         if (isNumber && value != widget->value())
             widget->setValue(value);
     });
+    return widget;
 }
 
-QComboBox* TForm1::list(
-    QWidget* parent, const char* name, TComboBox& model, QRect geometry, std::function<void()> change)
+QComboBox* TForm1::list(QWidget* parent, const char* name, TComboBox& model, QRect geometry,
+    const QString& accessibleName, std::function<void()> change)
 {
     auto* widget = new QComboBox(parent);
     widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(qs(model.Hint));
     widget->setEditable(true);
     widget->setInsertPolicy(QComboBox::NoInsert);
     widget->setGeometry(geometry);
-    // The change handler follows the selection: a pick of another item, not typing nor a pick of
-    // the item already chosen (the process list would be filled once more at each).
-    connect(widget, &QComboBox::activated, this, [this, widget, &model, change](int index) {
-        handle([&model, index, text = widget->itemText(index).toLocal8Bit().toStdString(), change] {
+    widget->setAccessibleName(accessibleName);
+    widget->lineEdit()->setAccessibleName(accessibleName);
+    // The change handler follows the selection, however it was made (a pick, the arrow keys,
+    // assistive technology): not typing, and not a pick of the item already chosen (the process
+    // list would be filled once more at each).
+    connect(widget, &QComboBox::currentIndexChanged, this, [this, widget, &model, change](int index) {
+        handle([&model, index, text = local(widget->currentText()), change] {
             const bool changed = model.ItemIndex != index;
             model.ItemIndex = index;
             model.Text = text;
@@ -264,8 +289,11 @@ QComboBox* TForm1::list(
                 change();
         });
     });
-    connect(widget->lineEdit(), &QLineEdit::textEdited, this, [this, &model](const QString& typed) {
-        handle([&model, text = typed.toLocal8Bit().toStdString()] { model.Text = text; });
+    connect(widget, &QComboBox::editTextChanged, this, [this, widget, &model](const QString& text) {
+        // A new selection writes its text first; the selection's own signal follows with both.
+        if (widget->currentIndex() != model.ItemIndex)
+            return;
+        handle([&model, text = local(text)] { model.Text = text; });
     });
     refreshers_.push_back([widget, &model] {
         const QSignalBlocker blocker(widget);
@@ -288,14 +316,18 @@ QComboBox* TForm1::list(
     return widget;
 }
 
+// Bound to the state, not to clicks: the Toggle action of assistive technology and the keyboard
+// change it without a click. The click handler runs when, and only when, the state changes.
 void TForm1::check(QWidget* parent, const char* name, TCheckBox& model, QRect geometry, void (TForm1Model::*click)())
 {
     auto* widget = new QCheckBox(qs(model.Caption), parent);
     widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(qs(model.Caption));
     widget->setGeometry(geometry);
-    connect(widget, &QCheckBox::clicked, this, [this, &model, click](bool checked) {
+    FitCaption(widget);
+    connect(widget, &QCheckBox::toggled, this, [this, &model, click](bool checked) {
         handle([this, &model, click, checked] {
+            if (model.Checked == checked)
+                return;
             model.Checked = checked;
             (model_.*click)();
         });
@@ -307,11 +339,10 @@ void TForm1::check(QWidget* parent, const char* name, TCheckBox& model, QRect ge
     });
 }
 
-QWidget* TForm1::button(QWidget* parent, const char* name, TButton& model, QRect geometry)
+QPushButton* TForm1::button(QWidget* parent, const char* name, TButton& model, QRect geometry)
 {
     auto* widget = new QPushButton(qs(model.Caption), parent);
     widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(qs(model.Caption));
     widget->setGeometry(geometry);
     refreshers_.push_back([widget, &model] {
         applyControl(widget, model);
@@ -320,15 +351,15 @@ QWidget* TForm1::button(QWidget* parent, const char* name, TButton& model, QRect
     return widget;
 }
 
-void TForm1::edit(QWidget* parent, const char* name, TEdit& model, QRect geometry, const QString& description)
+void TForm1::edit(QWidget* parent, const char* name, TEdit& model, QRect geometry, const QString& accessibleName)
 {
     auto* widget = new QLineEdit(parent);
     widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(model.Hint.empty() ? description : qs(model.Hint));
+    widget->setAccessibleName(accessibleName);
     widget->setGeometry(geometry);
-    connect(widget, &QLineEdit::textEdited, this, [this, &model](const QString& typed) {
-        handle([&model, text = typed.toLocal8Bit().toStdString()] { model.Text = text; });
-    });
+    // Every change of the text, typed, pasted, composed by an input method or set as a whole.
+    connect(widget, &QLineEdit::textChanged, this,
+        [this, &model](const QString& text) { handle([&model, text = local(text)] { model.Text = text; }); });
     refreshers_.push_back([widget, &model] {
         const QSignalBlocker blocker(widget);
         applyControl(widget, model);
@@ -338,24 +369,26 @@ void TForm1::edit(QWidget* parent, const char* name, TEdit& model, QRect geometr
     });
 }
 
-void TForm1::picker(QWidget* parent, const char* name, vespern::TDateTimePickerEx& model, QRect geometry)
+QWidget* TForm1::picker(QWidget* parent, const char* name, vespern::TDateTimePickerEx& model, QRect geometry)
 {
     auto* widget = new ui::TDateTimePickerEx(
-        model, timePicture_, [this](const std::function<void()>& handler) { handle(handler); }, parent);
+        model, model_.Times(), [this](const std::function<void()>& handler) { handle(handler); }, parent);
     widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(qs(model.Hint));
+    widget->setAccessibleName(QStringLiteral("Time of day"));
+    pickers_.push_back(widget);
     widget->setGeometry(geometry);
     refreshers_.push_back([widget, &model] {
         applyControl(widget, model);
         widget->Refresh();
     });
+    return widget;
 }
 
 void TForm1::buildBanner(QWidget* band)
 {
     auto* image = new QLabel(band);
     image->setObjectName(QStringLiteral("Image1"));
-    image->setAccessibleName(QStringLiteral("Vespern banner"));
+    MarkDecorative(image);
     image->setScaledContents(true);
     image->setPixmap(bannerPicture());
     image->setGeometry(0, 0, model_.Image1.Width, model_.Image1.Height);
@@ -366,23 +399,17 @@ void TForm1::buildBanner(QWidget* band)
         auto* widget = new LinkLabel(band);
         widget->setObjectName(QLatin1String(name));
         widget->setGeometry(geometry);
-        widget->setCursor(Qt::PointingHandCursor);
-        widget->setMouseTracking(true);
         widget->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        widget->setAttribute(Qt::WA_TranslucentBackground);
-        widget->setStyleSheet(QStringLiteral("color: #6fb4ff; background: transparent;"));
-        widget->setAccessibleName(qs(model.Caption));
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::WindowText, LinkColour);
+        widget->setPalette(palette);
         widget->onMove = [this, move] { handle([this, move] { (model_.*move)(); }); };
         widget->onLeave = [this, leave] { handle([this, leave] { (model_.*leave)(); }); };
         widget->onClick = [this, click] { handle([this, click] { (model_.*click)(); }); };
         refreshers_.push_back([widget, &model] {
             applyControl(widget, model);
             widget->setText(qs(model.Caption));
-            QFont font = widget->font();
-            if (font.pointSize() != model.FontSize) {
-                font.setPointSize(model.FontSize);
-                widget->setFont(font);
-            }
+            setFontSize(widget, model.FontSize);
         });
     };
     link("Label39", model_.Label39, { 170, 4, 42, 18 }, &TForm1Model::Label39MouseMove, &TForm1Model::Label39MouseLeave,
@@ -396,16 +423,20 @@ void TForm1::buildTargetSelector(QWidget* band)
     auto& model = model_.RadioGroup1;
     auto* widget = new QGroupBox(qs(model.Caption), band);
     widget->setObjectName(QStringLiteral("RadioGroup1"));
-    widget->setAccessibleName(qs(model.Caption));
     widget->setGeometry(9, 2, 241, 46);
     std::vector<QRadioButton*> buttons;
     for (std::size_t i = 0; i < model.Items.size(); ++i) {
         auto* radio = new QRadioButton(qs(model.Items[i]), widget);
         radio->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(i));
-        radio->setAccessibleName(qs(model.Items[i]));
         radio->setGeometry(8 + static_cast<int>(i) * 108, 20, i == 0 ? 106 : 124, 20);
-        connect(radio, &QRadioButton::clicked, this, [this, i] {
+        FitCaption(radio);
+        // The item that becomes selected, by a click, the arrow keys or assistive technology.
+        connect(radio, &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (!checked)
+                return;
             handle([this, i] {
+                if (model_.RadioGroup1.ItemIndex == static_cast<int>(i))
+                    return;
                 model_.RadioGroup1.ItemIndex = static_cast<int>(i);
                 model_.RadioGroup1Click();
             });
@@ -416,8 +447,11 @@ void TForm1::buildTargetSelector(QWidget* band)
         applyControl(widget, model);
         for (std::size_t i = 0; i < buttons.size(); ++i) {
             const QSignalBlocker blocker(buttons[i]);
+            const bool selected = static_cast<int>(i) == model.ItemIndex;
             buttons[i]->setToolTip(qs(model.Hint));
-            buttons[i]->setChecked(static_cast<int>(i) == model.ItemIndex);
+            buttons[i]->setChecked(selected);
+            // Tab enters the group at its selected item; the arrow keys move within it.
+            buttons[i]->setFocusPolicy(selected ? Qt::StrongFocus : Qt::ClickFocus);
         }
     });
 }
@@ -434,75 +468,83 @@ void TForm1::buildLocalSet(QWidget* set)
     computer->setStyleSheet(QStringLiteral("color: blue;"));
 
     auto* event = group(set, "GroupBox2", m.GroupBox2, { 9, 52, 241, 83 });
-    list(event, "ComboBox2", m.ComboBox2, { 12, 18, 217, 21 }, [this] { model_.ComboBox2Change(); });
+    list(event, "ComboBox2", m.ComboBox2, { 12, 18, 217, 21 }, QStringLiteral("Event"),
+        [this] { model_.ComboBox2Change(); });
     const QPoint settings { 12, 46 };
-    auto* countdown = panel(event, "Panel4", m.Panel4, settings, QStringLiteral("Countdown settings"));
-    text(countdown, QStringLiteral("Set Timer"), { 4, 6, 60, 18 });
-    spin(countdown, "Timer", m.Timer, { 66, 4, 80, 21 });
+    auto* countdown = panel(event, "Panel4", m.Panel4, settings);
+    text(countdown, QStringLiteral("Set Timer"), { 4, 6, 60, 18 })
+        ->setBuddy(spin(countdown, "Timer", m.Timer, { 66, 4, 80, 21 }, QStringLiteral("Countdown minutes")));
     text(countdown, QStringLiteral("Minutes"), { 152, 6, 60, 18 });
-    auto* onTime = panel(event, "Panel10", m.Panel10, settings, QStringLiteral("On Time settings"));
-    text(onTime, QStringLiteral("On Time : "), { 4, 6, 60, 18 });
-    picker(onTime, "DateTimePickerEx1", m.DateTimePickerEx1, { 66, 4, 137, 21 });
-    auto* process = panel(event, "Panel11", m.Panel11, settings, QStringLiteral("On Process Stops settings"));
-    text(process, QStringLiteral("Proccess :"), { 4, 6, 60, 18 });
-    list(process, "proccesscombo", m.proccesscombo, { 66, 4, 148, 21 }, {});
-    auto* cpu = panel(event, "Panel12", m.Panel12, settings, QStringLiteral("Low CPU Usage settings"));
-    text(cpu, QStringLiteral("Below"), { 4, 6, 34, 18 });
-    spin(cpu, "SpinEdit1", m.SpinEdit1, { 40, 4, 50, 21 });
-    text(cpu, QStringLiteral("%    For"), { 94, 6, 46, 18 });
-    spin(cpu, "Edit2", m.Edit2, { 142, 4, 50, 21 });
+    auto* onTime = panel(event, "Panel10", m.Panel10, settings);
+    text(onTime, QStringLiteral("On Time : "), { 4, 6, 60, 18 })
+        ->setBuddy(picker(onTime, "DateTimePickerEx1", m.DateTimePickerEx1, { 66, 4, 137, 21 }));
+    auto* process = panel(event, "Panel11", m.Panel11, settings);
+    text(process, QStringLiteral("Proccess :"), { 4, 6, 60, 18 })
+        ->setBuddy(
+            list(process, "proccesscombo", m.proccesscombo, { 66, 4, 148, 21 }, QStringLiteral("Process name"), {}));
+    auto* cpu = panel(event, "Panel12", m.Panel12, settings);
+    text(cpu, QStringLiteral("Below"), { 4, 6, 34, 18 })
+        ->setBuddy(spin(cpu, "SpinEdit1", m.SpinEdit1, { 40, 4, 50, 21 }, QStringLiteral("CPU usage below, percent")));
+    text(cpu, QStringLiteral("%    For"), { 94, 6, 46, 18 })
+        ->setBuddy(spin(cpu, "Edit2", m.Edit2, { 142, 4, 50, 21 }, QStringLiteral("For how many seconds")));
     text(cpu, QStringLiteral("s"), { 198, 6, 14, 18 });
-    auto* battery = panel(event, "Panel13", m.Panel13, settings, QStringLiteral("Battery Low settings"));
-    text(battery, QStringLiteral("Below"), { 4, 6, 34, 18 });
-    spin(battery, "SpinEdit2", m.SpinEdit2, { 40, 4, 50, 21 });
+    auto* battery = panel(event, "Panel13", m.Panel13, settings);
+    text(battery, QStringLiteral("Below"), { 4, 6, 34, 18 })
+        ->setBuddy(
+            spin(battery, "SpinEdit2", m.SpinEdit2, { 40, 4, 50, 21 }, QStringLiteral("Battery life below, percent")));
     text(battery, QStringLiteral("%"), { 94, 6, 14, 18 });
-    auto* placeholder = panel(event, "Panel21", m.Panel21, settings, QStringLiteral("Event settings"));
+    auto* placeholder = panel(event, "Panel21", m.Panel21, settings);
     label(placeholder, "Label30", m.Label30, { 0, 0, 217, 30 })->setAlignment(Qt::AlignCenter);
     // Filled backgrounds, so the panel on top hides the ones below as stacked panels do.
     for (auto* stacked : { countdown, onTime, process, cpu, battery, placeholder })
         stacked->setAutoFillBackground(true);
+    stack({ &m.Panel4, &m.Panel10, &m.Panel11, &m.Panel12, &m.Panel13, &m.Panel21 });
 
     auto* action = group(set, "GroupBox1", m.GroupBox1, { 9, 140, 241, 57 });
-    list(action, "ComboBox1", m.ComboBox1, { 12, 22, 217, 21 }, {});
+    list(action, "ComboBox1", m.ComboBox1, { 12, 22, 217, 21 }, QStringLiteral("Action"), {});
 }
 
 void TForm1::buildNetworkSet(QWidget* set)
 {
     auto& m = model_;
     auto* client = group(set, "GroupBox6", m.GroupBox6, { 9, 2, 241, 47 });
-    edit(client, "Edit1", m.Edit1, { 10, 18, 140, 21 }, QStringLiteral("Client Computer Name"));
+    edit(client, "Edit1", m.Edit1, { 10, 18, 140, 21 }, QStringLiteral("Client computer name"));
     onClick(button(client, "BitBtn5", m.BitBtn5, { 156, 16, 76, 25 }), &TForm1Model::BitBtn5Click);
 
     auto* event = group(set, "GroupBox5", m.GroupBox5, { 9, 52, 241, 83 });
-    list(event, "ComboBox4", m.ComboBox4, { 12, 18, 217, 21 }, [this] { model_.ComboBox4Change(); });
+    list(event, "ComboBox4", m.ComboBox4, { 12, 18, 217, 21 }, QStringLiteral("Event"),
+        [this] { model_.ComboBox4Change(); });
     const QPoint settings { 12, 46 };
-    auto* countdown = panel(event, "Pcountdwn", m.Pcountdwn, settings, QStringLiteral("Countdown settings"));
-    text(countdown, QStringLiteral("Set Timer"), { 4, 6, 60, 18 });
-    spin(countdown, "timerx", m.timerx, { 66, 4, 80, 21 });
+    auto* countdown = panel(event, "Pcountdwn", m.Pcountdwn, settings);
+    text(countdown, QStringLiteral("Set Timer"), { 4, 6, 60, 18 })
+        ->setBuddy(spin(countdown, "timerx", m.timerx, { 66, 4, 80, 21 }, QStringLiteral("Countdown minutes")));
     text(countdown, QStringLiteral("Minutes"), { 152, 6, 60, 18 });
-    auto* onTime = panel(event, "Pontime", m.Pontime, settings, QStringLiteral("On Time settings"));
-    text(onTime, QStringLiteral("On Time : "), { 4, 6, 60, 18 });
-    picker(onTime, "DateTimePickerEx2", m.DateTimePickerEx2, { 66, 4, 137, 21 });
-    auto* process = panel(event, "Pprocess", m.Pprocess, settings, QStringLiteral("On Process Stops settings"));
-    text(process, QStringLiteral("Proccess :"), { 4, 6, 60, 18 });
-    list(process, "proccesscombox", m.proccesscombox, { 66, 4, 148, 21 }, {});
-    auto* cpu = panel(event, "Pcpuusage", m.Pcpuusage, settings, QStringLiteral("Low CPU Usage settings"));
-    text(cpu, QStringLiteral("Below"), { 4, 6, 34, 18 });
-    spin(cpu, "SpinEdit5", m.SpinEdit5, { 40, 4, 50, 21 });
-    text(cpu, QStringLiteral("%    For"), { 94, 6, 46, 18 });
-    spin(cpu, "SpinEdit6", m.SpinEdit6, { 142, 4, 50, 21 });
+    auto* onTime = panel(event, "Pontime", m.Pontime, settings);
+    text(onTime, QStringLiteral("On Time : "), { 4, 6, 60, 18 })
+        ->setBuddy(picker(onTime, "DateTimePickerEx2", m.DateTimePickerEx2, { 66, 4, 137, 21 }));
+    auto* process = panel(event, "Pprocess", m.Pprocess, settings);
+    text(process, QStringLiteral("Proccess :"), { 4, 6, 60, 18 })
+        ->setBuddy(
+            list(process, "proccesscombox", m.proccesscombox, { 66, 4, 148, 21 }, QStringLiteral("Process name"), {}));
+    auto* cpu = panel(event, "Pcpuusage", m.Pcpuusage, settings);
+    text(cpu, QStringLiteral("Below"), { 4, 6, 34, 18 })
+        ->setBuddy(spin(cpu, "SpinEdit5", m.SpinEdit5, { 40, 4, 50, 21 }, QStringLiteral("CPU usage below, percent")));
+    text(cpu, QStringLiteral("%    For"), { 94, 6, 46, 18 })
+        ->setBuddy(spin(cpu, "SpinEdit6", m.SpinEdit6, { 142, 4, 50, 21 }, QStringLiteral("For how many seconds")));
     text(cpu, QStringLiteral("s"), { 198, 6, 14, 18 });
-    auto* battery = panel(event, "Pbattlow", m.Pbattlow, settings, QStringLiteral("Battery Low settings"));
-    text(battery, QStringLiteral("Below"), { 4, 6, 34, 18 });
-    spin(battery, "SpinEdit4", m.SpinEdit4, { 40, 4, 50, 21 });
+    auto* battery = panel(event, "Pbattlow", m.Pbattlow, settings);
+    text(battery, QStringLiteral("Below"), { 4, 6, 34, 18 })
+        ->setBuddy(
+            spin(battery, "SpinEdit4", m.SpinEdit4, { 40, 4, 50, 21 }, QStringLiteral("Battery life below, percent")));
     text(battery, QStringLiteral("%"), { 94, 6, 14, 18 });
-    auto* placeholder = panel(event, "Panel6", m.Panel6, settings, QStringLiteral("Event settings"));
+    auto* placeholder = panel(event, "Panel6", m.Panel6, settings);
     placeholder->setFrameStyle(QFrame::Panel | QFrame::Raised);
     for (auto* stacked : { countdown, onTime, process, cpu, battery, placeholder })
         stacked->setAutoFillBackground(true);
+    stack({ &m.Pcountdwn, &m.Pontime, &m.Pprocess, &m.Pcpuusage, &m.Pbattlow, &m.Panel6 });
 
     auto* action = group(set, "GroupBox4", m.GroupBox4, { 9, 140, 241, 57 });
-    list(action, "ComboBox3", m.ComboBox3, { 12, 22, 217, 21 }, {});
+    list(action, "ComboBox3", m.ComboBox3, { 12, 22, 217, 21 }, QStringLiteral("Action"), {});
 }
 
 void TForm1::buildActionOptions(QWidget* band)
@@ -514,18 +556,30 @@ void TForm1::buildActionOptions(QWidget* band)
 
 void TForm1::buildButtons(QWidget* band)
 {
-    onClick(button(band, "BitBtn2", model_.BitBtn2, { 9, 7, 80, 25 }), &TForm1Model::BitBtn2Click);
-    onClick(button(band, "BitBtn4", model_.BitBtn4, { 9, 7, 80, 25 }), &TForm1Model::BitBtn4Click);
+    start_ = button(band, "BitBtn2", model_.BitBtn2, { 9, 7, 80, 25 });
+    onClick(start_, &TForm1Model::BitBtn2Click);
+    stop_ = button(band, "BitBtn4", model_.BitBtn4, { 9, 7, 80, 25 });
+    onClick(stop_, &TForm1Model::BitBtn4Click);
     // Now reports its own errors; whether it ran to its end matters only to the dialog.
-    connect(static_cast<QPushButton*>(button(band, "BitBtn1", model_.BitBtn1, { 89, 7, 80, 25 })),
-        &QPushButton::clicked, this, [this] { handle([this] { model_.BitBtn1Click(); }); });
+    connect(button(band, "BitBtn1", model_.BitBtn1, { 89, 7, 80, 25 }), &QPushButton::clicked, this, [this] {
+        if (commitTypedTimes())
+            handle([this] { model_.BitBtn1Click(); });
+    });
     onClick(button(band, "BitBtn3", model_.BitBtn3, { 169, 7, 80, 25 }), &TForm1Model::BitBtn3Click);
 }
 
-void TForm1::onClick(QWidget* widget, void (TForm1Model::*click)())
+void TForm1::onClick(QPushButton* widget, void (TForm1Model::*click)())
 {
-    connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this,
-        [this, click] { handle([this, click] { (model_.*click)(); }); });
+    connect(widget, &QPushButton::clicked, this, [this, click] {
+        if (commitTypedTimes())
+            handle([this, click] { (model_.*click)(); });
+    });
+}
+
+bool TForm1::commitTypedTimes()
+{
+    return std::all_of(pickers_.begin(), pickers_.end(),
+        [](ui::TDateTimePickerEx* picker) { return !picker->hasFocus() || picker->CommitText(); });
 }
 
 void TForm1::buildTimers()
@@ -555,33 +609,31 @@ void TForm1::buildProgress(QWidget* band, bool network)
     // The network twins carry the names of the local controls with an "x" at the end.
     const auto named = [network](const char* name) { return std::string(name) + (network ? "x" : ""); };
 
-    auto* countdown = panel(band, named("Panelcountdwn").c_str(), network ? m.Panelcountdwnx : m.Panelcountdwn, at,
-        QStringLiteral("Countdown progress"));
+    auto* countdown = panel(band, named("Panelcountdwn").c_str(), network ? m.Panelcountdwnx : m.Panelcountdwn, at);
     text(countdown, QStringLiteral("Time Left :"), { 6, 2, 60, 16 });
     label(countdown, named("timeleft").c_str(), network ? m.timeleftx : m.timeleft, { 68, 2, 180, 16 });
     label(countdown, named("timelefth").c_str(), network ? m.timelefthx : m.timelefth, { 200, 2, 50, 16 });
-    auto* track = panel(countdown, network ? "Panel15" : "Panel16", network ? m.Panel15 : m.Panel16, { 6, 21 },
-        QStringLiteral("Track"));
+    // The bar repeats what the text says: a picture for the eye only.
+    auto* track = panel(countdown, network ? "Panel15" : "Panel16", network ? m.Panel15 : m.Panel16, { 6, 21 });
     track->setStyleSheet(QStringLiteral("background: black;"));
-    auto* bar = panel(countdown, named("Paneltimeleft").c_str(), network ? m.Paneltimeleftx : m.Paneltimeleft,
-        { 6, 21 }, QStringLiteral("Time left"));
+    auto* bar
+        = panel(countdown, named("Paneltimeleft").c_str(), network ? m.Paneltimeleftx : m.Paneltimeleft, { 6, 21 });
     bar->setStyleSheet(QStringLiteral("background: red;"));
     bar->raise();
+    MarkDecorative(track);
+    MarkDecorative(bar);
 
-    auto* onTime = panel(band, named("Panelontime").c_str(), network ? m.Panelontimex : m.Panelontime, at,
-        QStringLiteral("On Time progress"));
+    auto* onTime = panel(band, named("Panelontime").c_str(), network ? m.Panelontimex : m.Panelontime, at);
     text(onTime, QStringLiteral("Time (Scheduled) :"), { 6, 1, 100, 15 });
     label(onTime, named("timescedule").c_str(), network ? m.timescedulex : m.timescedule, { 110, 1, 138, 15 });
     text(onTime, QStringLiteral("Time (Now) : "), { 6, 16, 100, 15 });
     label(onTime, named("timesceduleh").c_str(), network ? m.timescedulehx : m.timesceduleh, { 110, 16, 138, 15 });
 
-    auto* process = panel(band, named("Panelprocess").c_str(), network ? m.Panelprocessx : m.Panelprocess, at,
-        QStringLiteral("On Process Stops progress"));
+    auto* process = panel(band, named("Panelprocess").c_str(), network ? m.Panelprocessx : m.Panelprocess, at);
     text(process, QStringLiteral("Detecting Process :"), { 6, 8, 104, 16 });
     label(process, named("processnow").c_str(), network ? m.processnowx : m.processnow, { 112, 8, 136, 16 });
 
-    auto* cpu = panel(band, named("Panelcpu").c_str(), network ? m.Panelcpux : m.Panelcpu, at,
-        QStringLiteral("Low CPU Usage progress"));
+    auto* cpu = panel(band, named("Panelcpu").c_str(), network ? m.Panelcpux : m.Panelcpu, at);
     text(cpu, QStringLiteral("Percent Usage :"), { 6, 1, 86, 15 });
     label(cpu, named("cpuusage").c_str(), network ? m.cpuusagex : m.cpuusage, { 94, 1, 80, 15 });
     text(cpu, QStringLiteral("Time : "), { 6, 16, 40, 15 });
@@ -590,13 +642,16 @@ void TForm1::buildProgress(QWidget* band, bool network)
     edit(cpu, named("cpuusagedt").c_str(), network ? m.cpuusagedtx : m.cpuusagedt, { 180, 4, 60, 21 },
         QStringLiteral("Last CPU usage sample"));
 
-    auto* battery = panel(band, named("Panelbattlife").c_str(), network ? m.Panelbattlifex : m.Panelbattlife, at,
-        QStringLiteral("Battery Low progress"));
+    auto* battery = panel(band, named("Panelbattlife").c_str(), network ? m.Panelbattlifex : m.Panelbattlife, at);
     text(battery, QStringLiteral("Battery Life : "), { 6, 8, 76, 16 });
     label(battery, named("battlife").c_str(), network ? m.battlifex : m.battlife, { 84, 8, 80, 16 });
     label(battery, named("battlifeh").c_str(), network ? m.battlifehx : m.battlifeh, { 170, 8, 70, 16 });
     for (auto* display : { countdown, onTime, process, cpu, battery })
         display->setAutoFillBackground(true);
+    if (network)
+        stack({ &m.Panelcountdwnx, &m.Panelontimex, &m.Panelprocessx, &m.Panelcpux, &m.Panelbattlifex });
+    else
+        stack({ &m.Panelcountdwn, &m.Panelontime, &m.Panelprocess, &m.Panelcpu, &m.Panelbattlife });
 }
 
 void TForm1::buildTrayMenu()
@@ -663,11 +718,29 @@ void TForm1::buildTrayMenu()
 
 void TForm1::Refresh()
 {
+    passFocusToReplacement();
     for (const auto& refresh : refreshers_)
         refresh();
     applyShowRequests();
     if (!model_.Visible && isVisible())
         hide();
+}
+
+// Start and Stop stand at one place and take turns. The focus goes with them, before the focused
+// one hides (which would hand the focus to the next control, Now): a second press of the same key
+// then undoes the first instead of running the action.
+void TForm1::passFocusToReplacement()
+{
+    QWidget* focused = focusWidget();
+    const auto pass = [focused](QPushButton* from, const TButton& fromModel, QPushButton* to, const TButton& toModel) {
+        if (focused != from || fromModel.Visible || !toModel.Visible)
+            return;
+        to->setVisible(true);
+        to->setEnabled(toModel.Enabled);
+        to->setFocus(Qt::OtherFocusReason);
+    };
+    pass(start_, model_.BitBtn2, stop_, model_.BitBtn4);
+    pass(stop_, model_.BitBtn4, start_, model_.BitBtn2);
 }
 
 void TForm1::applyShowRequests()
@@ -679,15 +752,16 @@ void TForm1::applyShowRequests()
         raise();
         activateWindow();
     }
+    // A dialog that is not showing yet is shown by its own view, at its own place.
     const auto showDialog = [this](const char* name, unsigned count, unsigned& applied) {
         if (count == applied)
             return;
         applied = count;
-        if (auto* dialog = findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly)) {
-            dialog->show();
-            dialog->raise();
-            dialog->activateWindow();
-        }
+        auto* dialog = findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+        if (dialog == nullptr || !dialog->isVisible())
+            return;
+        dialog->raise();
+        dialog->activateWindow();
     };
     showDialog("Form2", model_.Form2Show.Count, appliedForm2Show_);
 }

@@ -14,12 +14,18 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
+class QPushButton;
 
 namespace vespern::ui {
 
+class Panel;
+class TDateTimePickerEx;
+
 // The main window: a fixed layout of bands stacked top to bottom, 259 pixels wide; a hidden band
 // takes no room. Every control carries its model name as object name and shows the model's state
-// again at each Refresh; programmatic updates never raise the handlers.
+// again at each Refresh. The model follows the controls through their change signals, whatever
+// changed them (mouse, keyboard, assistive technology, an input method); the view's own updates
+// are not echoed back.
 class TForm1 final : public QWidget {
     Q_OBJECT
 public:
@@ -47,30 +53,42 @@ private:
     void buildActionOptions(QWidget* band);
     void buildButtons(QWidget* band);
     void buildTimers();
-    void onClick(QWidget* button, void (TForm1Model::*click)());
+    void onClick(QPushButton* button, void (TForm1Model::*click)());
+    // A button pressed while a time picker has the focus (by assistive technology, which does
+    // not move it) reads the typed time first; false when it did not read.
+    bool commitTypedTimes();
     void buildProgress(QWidget* band, bool network);
     void buildTrayMenu();
     void applyShowRequests();
+    void passFocusToReplacement();
 
-    QLabel* band(const char* name, TPanel& panel, const QString& description);
-    QLabel* panel(QWidget* parent, const char* name, TPanel& panel, QPoint at, const QString& description);
+    Panel* band(const char* name, TPanel& panel);
+    Panel* panel(QWidget* parent, const char* name, TPanel& panel, QPoint at);
+    // Panels laid at one place: only the top one of those the model shows is shown, so that the
+    // controls of covered panels neither take the focus nor reach assistive technology.
+    void stack(std::vector<const TPanel*> panels);
+    bool covered(const TPanel& panel) const;
     QGroupBox* group(QWidget* parent, const char* name, TGroupBox& group, QRect geometry);
     QLabel* label(QWidget* parent, const char* name, TLabel& label, QRect geometry);
     QLabel* text(QWidget* parent, const QString& caption, QRect geometry);
-    void spin(QWidget* parent, const char* name, TSpinEdit& spin, QRect geometry);
-    // change runs after the model took a newly picked item; empty for lists without a handler.
-    QComboBox* list(QWidget* parent, const char* name, TComboBox& list, QRect geometry, std::function<void()> change);
+    QWidget* spin(QWidget* parent, const char* name, TSpinEdit& spin, QRect geometry, const QString& accessibleName);
+    // change runs after the model took a newly selected item; empty for lists without a handler.
+    QComboBox* list(QWidget* parent, const char* name, TComboBox& list, QRect geometry, const QString& accessibleName,
+        std::function<void()> change);
     void check(QWidget* parent, const char* name, TCheckBox& check, QRect geometry, void (TForm1Model::*click)());
-    QWidget* button(QWidget* parent, const char* name, TButton& button, QRect geometry);
-    void edit(QWidget* parent, const char* name, TEdit& edit, QRect geometry, const QString& description);
-    void picker(QWidget* parent, const char* name, vespern::TDateTimePickerEx& picker, QRect geometry);
+    QPushButton* button(QWidget* parent, const char* name, TButton& button, QRect geometry);
+    void edit(QWidget* parent, const char* name, TEdit& edit, QRect geometry, const QString& accessibleName);
+    QWidget* picker(QWidget* parent, const char* name, vespern::TDateTimePickerEx& picker, QRect geometry);
     void handle(const std::function<void()>& handler);
 
     TForm1Model& model_;
     UiEvents& events_;
-    std::string timePicture_;
     std::vector<Refresher> refreshers_;
+    std::vector<std::vector<const TPanel*>> stacks_;
+    std::vector<TDateTimePickerEx*> pickers_;
     QMenu* popupMenu1_ = nullptr;
+    QPushButton* start_ = nullptr;
+    QPushButton* stop_ = nullptr;
     std::unique_ptr<TTrayIcon> trayIcon_;
     unsigned appliedMainShow_ = 0;
     unsigned appliedForm2Show_ = 0;

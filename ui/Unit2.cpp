@@ -1,5 +1,9 @@
 #include "Unit2.h"
 
+#include "components/Accessibility.h"
+#include "components/Placement.h"
+#include "components/WindowFont.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -19,17 +23,6 @@ namespace {
 QString text(const std::string& value)
 {
     return QString::fromStdString(value);
-}
-
-// Tahoma 8 as the pixel layout expects it (about 10 pixels high); where Tahoma is missing, a face about
-// as narrow, so that the captions fit their fixed boxes.
-QFont layoutFont()
-{
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-        { QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Arial") });
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(10);
-    return font;
 }
 
 } // namespace
@@ -63,19 +56,20 @@ std::optional<std::string> QtFileOpenDialog::Execute(const TOpenDialog& dialog)
 }
 
 TForm2::TForm2(TForm2Model& model, UiEvents& events, QWidget* mainWindow, FileOpenDialog* fileDialog)
-    : QWidget(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , model_(model)
     , events_(events)
     , ownDialog_(fileDialog ? nullptr : std::make_unique<QtFileOpenDialog>(this))
     , fileDialog_(fileDialog ? fileDialog : ownDialog_.get())
 {
+    InstallAccessibility();
+    SetAccessibleRole(this, QAccessible::Dialog);
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(text(model_.Caption));
-    setAccessibleName(text(model_.Caption));
-    setFont(layoutFont());
+    setFont(WindowFont());
     setFixedSize(260, 193);
 
-    auto* tabControl = addPanel("TabControl1", QStringLiteral("Option pages"), this, { 0, 0, 260, 161 });
+    auto* tabControl = addPanel("TabControl1", QString(), this, { 0, 0, 260, 161 });
     tabs_ = new QTabBar(tabControl);
     tabs_->setObjectName(QStringLiteral("TabControl1Tabs"));
     tabs_->setAccessibleName(QStringLiteral("Option pages"));
@@ -98,17 +92,21 @@ TForm2::TForm2(TForm2Model& model, UiEvents& events, QWidget* mainWindow, FileOp
     buildOnAction(panels_[1]);
     buildShortcut(panels_[2]);
 
-    auto* panel1 = addPanel("Panel1", QStringLiteral("Buttons"), this, { 0, 160, 260, 33 });
-    auto* save = addButton(model_.BitBtn1, "BitBtn1", panel1, { 171, 4, 83, 25 });
+    auto* panel1 = addPanel("Panel1", QString(), this, { 0, 160, 260, 33 });
+    // Left to right, as they stand.
     auto* close = addButton(model_.BitBtn2, "BitBtn2", panel1, { 84, 4, 83, 25 });
+    auto* save = addButton(model_.BitBtn1, "BitBtn1", panel1, { 171, 4, 83, 25 });
     connect(save, &QPushButton::clicked, this, [this] { events_.Handle([this] { model_.BitBtn1Click(); }); });
     connect(close, &QPushButton::clicked, this, [this] { events_.Handle([this] { model_.BitBtn2Click(); }); });
 
-    events_.AddView([this] { Refresh(); });
+    events_.AddView(this, [this] { Refresh(); });
     Refresh();
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2()
+{
+    events_.RemoveView(this);
+}
 
 QWidget* TForm2::addPanel(const char* name, const QString& accessibleName, QWidget* parent, QRect geometry)
 {
@@ -123,8 +121,9 @@ QPushButton* TForm2::addButton(const TButton& button, const char* name, QWidget*
 {
     auto* widget = new QPushButton(text(button.Caption), parent);
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(text(button.Caption));
     widget->setGeometry(geometry);
+    // Enter presses the focused button, never one elsewhere (the dialog has no default button).
+    widget->setAutoDefault(false);
     return widget;
 }
 
@@ -132,10 +131,11 @@ QCheckBox* TForm2::addCheckBox(TCheckBox& box, const char* name, QWidget* parent
 {
     auto* widget = new QCheckBox(text(box.Caption), parent);
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(text(box.Caption));
     widget->setGeometry(geometry);
+    FitCaption(widget);
     checkBoxes_[widget] = &box;
-    connect(widget, &QCheckBox::clicked, this,
+    // The state, however it changed (a click, Space, the Toggle action of assistive technology).
+    connect(widget, &QCheckBox::toggled, this,
         [this, &box](bool checked) { events_.Handle([this, &box, checked] { model_.SetChecked(box, checked); }); });
     return widget;
 }
@@ -160,7 +160,6 @@ void TForm2::buildOnAction(QWidget* panel)
     addCheckBox(model_.CheckBox3, "CheckBox3", panel, { 8, 13, 201, 17 });
     groupBox1_ = new QGroupBox(text(model_.GroupBox1.Caption), panel);
     groupBox1_->setObjectName(QStringLiteral("GroupBox1"));
-    groupBox1_->setAccessibleName(text(model_.GroupBox1.Caption));
     groupBox1_->setGeometry(7, 33, 239, 92);
     auto* label = new QLabel(text(model_.Label1.Caption), groupBox1_);
     label->setObjectName(QStringLiteral("Label1"));
@@ -181,7 +180,6 @@ void TForm2::buildShortcut(QWidget* panel)
 {
     auto* group = new QGroupBox(text(model_.GroupBox2.Caption), panel);
     group->setObjectName(QStringLiteral("GroupBox2"));
-    group->setAccessibleName(QStringLiteral("Create desktop shortcut"));
     group->setGeometry(6, 6, 239, 120);
     const QRect places[] = { { 10, 19, 97, 17 }, { 10, 36, 97, 17 }, { 10, 54, 97, 17 }, { 10, 73, 97, 17 },
         { 10, 91, 97, 17 }, { 118, 22, 97, 17 }, { 118, 37, 105, 17 }, { 118, 53, 113, 17 }, { 118, 69, 97, 17 } };
@@ -209,13 +207,23 @@ void TForm2::Refresh()
     for (int i = 0; i < 3; ++i)
         panels_[i]->setVisible(panels[i]->Visible);
     applyMainWindowStyle();
-    if (model_.Visible && !isVisible()) {
-        show();
-        raise();
-        activateWindow();
-    } else if (!model_.Visible && isVisible()) {
+    if (model_.Visible && !isVisible())
+        showCentred();
+    else if (!model_.Visible && isVisible())
         hide();
-    }
+}
+
+void TForm2::showCentred()
+{
+    CentreOnOwner(this);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm2::reject()
+{
+    events_.Handle([this] { model_.BitBtn2Click(); });
 }
 
 // The save decides whether the main window stays on top; applied here, where the change lands.

@@ -3,8 +3,8 @@
 #include "UiEvents.h"
 #include "core/TForm2Model.h"
 
+#include <QDialog>
 #include <QString>
-#include <QWidget>
 
 #include <map>
 #include <memory>
@@ -31,8 +31,9 @@ private:
 // "description|pattern|..." as Qt's "description (pattern);;..."; all files last when asked.
 QString QtFileFilter(const std::string& filter, bool offerAllFiles);
 
-// The options dialog.
-class TForm2 final : public QWidget {
+// The options dialog: shown without modality, centred on the main window; Escape closes it as
+// "Close" does.
+class TForm2 final : public QDialog {
     Q_OBJECT
 public:
     // fileDialog: the Browse dialog; the Qt dialog when null.
@@ -40,6 +41,8 @@ public:
     ~TForm2() override;
 
     void Refresh();
+    // Escape: "Close".
+    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -52,6 +55,7 @@ private:
     void buildOnAction(QWidget* panel);
     void buildShortcut(QWidget* panel);
     void applyMainWindowStyle();
+    void showCentred();
 
     TForm2Model& model_;
     UiEvents& events_;

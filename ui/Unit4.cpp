@@ -1,33 +1,23 @@
 #include "Unit4.h"
 
+#include "components/Accessibility.h"
+#include "components/CountdownBar.h"
+#include "components/Placement.h"
+#include "components/WindowFont.h"
+
 #include <QCloseEvent>
-#include <QFrame>
-#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
-
-#include <algorithm>
 
 namespace vespern::ui {
 
 namespace {
 
-QFrame* bar(QWidget* parent, const char* name, const char* colour, const QString& accessibleName)
-{
-    auto* frame = new QFrame(parent);
-    frame->setObjectName(QString::fromLatin1(name));
-    frame->setStyleSheet(QStringLiteral("background-color: %1; border: none;").arg(QString::fromLatin1(colour)));
-    frame->setAccessibleName(accessibleName);
-    return frame;
-}
-
 QPushButton* button(QWidget* parent, const char* name, const std::string& caption, QRect geometry)
 {
     auto* control = new QPushButton(QString::fromStdString(caption), parent);
     control->setObjectName(QString::fromLatin1(name));
-    control->setAccessibleName(control->text());
     control->setGeometry(geometry);
     return control;
 }
@@ -35,19 +25,23 @@ QPushButton* button(QWidget* parent, const char* name, const std::string& captio
 } // namespace
 
 TForm4::TForm4(TForm4Model& model, UiEvents& events, QWidget* mainWindow)
-    : QWidget(mainWindow,
+    : QDialog(mainWindow,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
             | Qt::MSWindowsFixedSizeDialogHint)
     , model_(model)
     , events_(events)
 {
+    InstallAccessibility();
+    // An alert: screen readers read it out as it opens.
+    SetAccessibleRole(this, QAccessible::AlertMessage);
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QString::fromStdString(model_.Caption));
+    setFont(WindowFont());
     setFixedSize(model_.ClientWidth, model_.ClientHeight);
     buildControls();
     timer1_ = countdownTimer("Timer1", &TForm4Model::Timer1Timer);
     timer2_ = countdownTimer("Timer2", &TForm4Model::Timer2Timer);
-    events_.AddView([this] { Refresh(); });
+    events_.AddView(this, [this] { Refresh(); });
     Refresh();
 }
 
@@ -61,12 +55,16 @@ void TForm4::buildControls()
     memo1_->setGeometry(6, 6, 273, 129);
     memo1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Read with the alert; the keys go to the buttons.
+    memo1_->setFocusPolicy(Qt::NoFocus);
 
     auto* strip = new QWidget(this);
     strip->setGeometry(0, 141, model_.ClientWidth, 17);
-    panel16_ = bar(strip, "Panel16", "black", QStringLiteral("Countdown track"));
-    panel15_ = bar(strip, "Panel15", "red", QStringLiteral("Time left before the action runs"));
-    panel16_->setGeometry(11, 5, model_.Panel16.Width, model_.Panel16.Height);
+    // Panel16 is the black track, Panel15 the red bar over it.
+    bar_ = new CountdownBar(TForm4Model::FullBar / TForm4Model::BarStep, model_.Panel16.Width, strip);
+    bar_->setObjectName(QStringLiteral("Panel15"));
+    bar_->setAccessibleName(QStringLiteral("Time left before the action runs"));
+    bar_->setGeometry(11, 5, model_.Panel16.Width, model_.Panel16.Height);
 
     bitBtn2_ = button(this, "BitBtn2", model_.BitBtn2.Caption, QRect(57, 167, 81, 25));
     bitBtn1_ = button(this, "BitBtn1", model_.BitBtn1.Caption, QRect(147, 167, 81, 25));
@@ -93,15 +91,19 @@ void TForm4::syncTimer(QTimer* timer, const TTimer& state)
         timer->stop();
 }
 
+TForm4::~TForm4()
+{
+    events_.RemoveView(this);
+}
+
 void TForm4::Refresh()
 {
     const QString question = QString::fromLocal8Bit(model_.Memo1.Text);
     if (memo1_->toPlainText() != question)
         memo1_->setPlainText(question);
     memo1_->setReadOnly(model_.Memo1.ReadOnly);
-    // The model never goes below 0; the clamp keeps a width Qt cannot draw out of the view too.
-    panel15_->setGeometry(11, 5, std::max(0, model_.Panel15.Width), model_.Panel15.Height);
-    panel15_->setVisible(model_.Panel15.Width > 0);
+    setAccessibleDescription(question);
+    bar_->SetBarWidth(model_.Panel15.Width);
     syncTimer(timer1_, model_.Timer1);
     syncTimer(timer2_, model_.Timer2);
 
@@ -118,15 +120,19 @@ void TForm4::Refresh()
 
 void TForm4::showCentred()
 {
-    const QWidget* owner = parentWidget();
-    QRect area = owner != nullptr && owner->isVisible() ? owner->frameGeometry() : QRect();
-    if (area.isNull() && QGuiApplication::primaryScreen() != nullptr)
-        area = QGuiApplication::primaryScreen()->availableGeometry();
-    if (!area.isNull())
-        move(area.center() - rect().center());
+    CentreOnOwner(this);
     show();
     raise();
     activateWindow();
+    // Enter and Space answer "Cancel" first: a key pressed once too often keeps the action back.
+    bitBtn2_->setDefault(true);
+    bitBtn2_->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TForm4::reject()
+{
+    if (model_.Visible)
+        events_.Handle([this] { model_.BitBtn2Click(); });
 }
 
 void TForm4::closeEvent(QCloseEvent* event)

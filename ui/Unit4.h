@@ -3,23 +3,28 @@
 #include "UiEvents.h"
 #include "core/TForm4Model.h"
 
-#include <QWidget>
+#include <QDialog>
 
-class QFrame;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 
 namespace vespern::ui {
 
+class CountdownBar;
+
 // The confirmation dialog: shows the model's question and bar, and forwards its buttons, its two
-// countdown timers and its title-bar close to the model.
-class TForm4 final : public QWidget {
+// countdown timers and its title-bar close to the model. It opens as an alert with the focus on
+// "Cancel"; Escape cancels.
+class TForm4 final : public QDialog {
     Q_OBJECT
 public:
     TForm4(TForm4Model& model, UiEvents& events, QWidget* mainWindow);
+    ~TForm4() override;
 
     void Refresh();
+    // Escape: "Cancel".
+    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -33,8 +38,7 @@ private:
     TForm4Model& model_;
     UiEvents& events_;
     QPlainTextEdit* memo1_ = nullptr;
-    QFrame* panel16_ = nullptr;
-    QFrame* panel15_ = nullptr;
+    CountdownBar* bar_ = nullptr;
     QPushButton* bitBtn2_ = nullptr;
     QPushButton* bitBtn1_ = nullptr;
     QTimer* timer1_ = nullptr;

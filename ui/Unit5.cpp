@@ -1,43 +1,44 @@
 #include "Unit5.h"
 
+#include "components/Accessibility.h"
 #include "components/GradientPanel.h"
+#include "components/Placement.h"
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QScreen>
 
 namespace vespern::ui {
 
 TForm5::TForm5(TForm5Model& model, UiEvents& events, QWidget* mainWindow)
-    : QWidget(mainWindow,
+    : QDialog(mainWindow,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , model_(model)
     , events_(events)
-    , mainWindow_(mainWindow)
 {
+    InstallAccessibility();
+    SetAccessibleRole(this, QAccessible::Dialog);
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QString::fromStdString(model_.Caption));
-    setAccessibleName(QStringLiteral("About Vespern"));
     setFont(ToQFont(model_.Font));
     setFixedSize(model_.ClientWidth, model_.ClientHeight);
 
     // Siblings created later lie on top, so the labels follow the panel.
     gradientPanel1_ = new TGradientPanel(model_.GradientPanel1, this);
     gradientPanel1_->setObjectName(QStringLiteral("GradientPanel1"));
-    gradientPanel1_->setAccessibleName(QStringLiteral("About Vespern background"));
-    addLabel(model_.Label2, "Label2", QStringLiteral("Rule under the title"));
-    addLabel(model_.Label1, "Label1", QString::fromStdString(model_.Label1.Caption));
-    addLabel(model_.Label3, "Label3", QString::fromStdString(model_.Label3.Caption));
+    // The background and the rule under the title only decorate: a reader hears name and version.
+    MarkDecorative(gradientPanel1_);
+    MarkDecorative(addLabel(model_.Label2, "Label2"));
+    addLabel(model_.Label1, "Label1");
+    addLabel(model_.Label3, "Label3");
 
-    events_.AddView([this] { Refresh(); });
+    events_.AddView(this, [this] { Refresh(); });
 }
 
-QLabel* TForm5::addLabel(const TAboutLabel& label, const char* name, const QString& accessibleName)
+QLabel* TForm5::addLabel(const TAboutLabel& label, const char* name)
 {
     auto* widget = new QLabel(QString::fromStdString(label.Caption), this);
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(accessibleName);
     widget->setFont(ToQFont(label.Font));
     widget->setAutoFillBackground(!label.Transparent);
     widget->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -55,13 +56,9 @@ QLabel* TForm5::addLabel(const TAboutLabel& label, const char* name, const QStri
     return widget;
 }
 
-void TForm5::centreOverMainWindow()
+TForm5::~TForm5()
 {
-    const QRect over = mainWindow_ != nullptr && mainWindow_->isVisible() ? mainWindow_->frameGeometry()
-        : screen() != nullptr                                             ? screen()->availableGeometry()
-                                                                          : QRect();
-    if (over.isValid())
-        move(over.center() - rect().center());
+    events_.RemoveView(this);
 }
 
 void TForm5::Refresh()
@@ -73,13 +70,18 @@ void TForm5::Refresh()
         return;
     }
     if (!isVisible())
-        centreOverMainWindow();
+        CentreOnOwner(this);
     if (!isVisible() || shownCount_ != model_.ShowCount) {
         show();
         raise();
         activateWindow();
     }
     shownCount_ = model_.ShowCount;
+}
+
+void TForm5::reject()
+{
+    events_.Handle([this] { model_.Close(); });
 }
 
 void TForm5::closeEvent(QCloseEvent* event)

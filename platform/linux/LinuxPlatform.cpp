@@ -105,7 +105,7 @@ LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors, UserNoticeSink 
     , screenSaver_(paths_.busTimeout)
     , displayPower_(paths_.busTimeout)
     , discovery_(std::make_unique<AvahiDiscovery>())
-    , registry_(paths_.registry, errors_)
+    , registry_(paths_.registry, errors_, notices_)
 {
 }
 
@@ -448,10 +448,11 @@ std::int32_t LinuxPlatform::SHEmptyRecycleBinA(Window, const std::optional<std::
     const auto outcome = rootPath && !rootPath->empty() ? trash.EmptyVolume(*rootPath) : trash.EmptyAll();
     if (outcome.complete)
         return w32::SOk;
-    std::string line = "vespern: the trash could not be emptied completely: " + outcome.problems.front();
-    if (outcome.problems.size() > 1)
-        line += " (and more)";
-    errors_(line);
+    std::string what = outcome.problems.front();
+    if (outcome.failures > 1)
+        what += " (and " + std::to_string(outcome.failures - 1) + " more)";
+    errors_("vespern: the trash could not be emptied completely: " + what);
+    notices_({ NoticeKind::Warning, "The trash could not be emptied completely: " + what });
     return w32::EFail;
 }
 

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -65,20 +64,16 @@ bool mayWriteIn(std::filesystem::path directory)
     return !directory.empty() && ::faccessat(AT_FDCWD, directory.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
+std::filesystem::path rootFile(const std::filesystem::path& dir, HKey root)
+{
+    const char* name = rootName(root);
+    return dir / (std::string(name ? name : "UNKNOWN") + ".reg");
+}
+
 // A line break or zero byte would not survive the text file.
 bool storable(std::string_view text)
 {
     return text.find_first_of(std::string_view("\n\r\0", 3)) == std::string_view::npos;
-}
-
-std::string timestamp()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm utc {};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
-    return text;
 }
 
 std::string textOf(std::span<const std::uint8_t> data)
@@ -134,21 +129,16 @@ RegistryPaths RegistryPaths::FromEnvironment()
     return paths;
 }
 
-LinuxRegistry::LinuxRegistry(RegistryPaths paths, ErrorSink errors)
+LinuxRegistry::LinuxRegistry(RegistryPaths paths, ErrorSink errors, UserNoticeSink notices)
     : paths_(std::move(paths))
     , errors_(std::move(errors))
+    , notices_(notices ? std::move(notices) : [](const UserNotice&) {})
 {
+    for (const HKey root : { w32::HkeyClassesRoot, w32::HkeyCurrentUser, w32::HkeyLocalMachine })
+        files_.try_emplace(root, FileOf(root), rootName(root));
+    if (const auto below = underlayFileOf(w32::HkeyLocalMachine); !below.empty())
+        underlay_.emplace(below, rootName(w32::HkeyLocalMachine));
 }
-
-namespace {
-
-std::filesystem::path rootFile(const std::filesystem::path& dir, HKey root)
-{
-    const char* name = rootName(root);
-    return dir / (std::string(name ? name : "UNKNOWN") + ".reg");
-}
-
-} // namespace
 
 std::filesystem::path LinuxRegistry::FileOf(HKey root) const
 {
@@ -171,29 +161,6 @@ std::filesystem::path LinuxRegistry::underlayFileOf(HKey root) const
     return written == admin ? rootFile(paths_.localMachineUserDir, root) : admin;
 }
 
-// Only ever read: an unreadable file is reported once and reads as empty.
-RegHive LinuxRegistry::loadUnderlay(HKey root)
-{
-    RegHive empty { rootName(root), {} };
-    const auto file = underlayFileOf(root);
-    if (file.empty())
-        return empty;
-    int error = 0;
-    const auto content = ReadWholeFile(file, error);
-    std::string problem = content ? std::string() : error != 0 ? std::strerror(error) : std::string();
-    if (content) {
-        RegParseResult parsed = ParseRegFile(*content, rootName(root));
-        if (parsed.ok)
-            return std::move(parsed.hive);
-        problem = parsed.error;
-    }
-    if (!problem.empty() && !underlayReported_) {
-        underlayReported_ = true;
-        errors_("vespern: " + file.string() + " cannot be read (" + problem + "); its values are not used");
-    }
-    return empty;
-}
-
 std::filesystem::path LinuxRegistry::AutostartFile() const
 {
     return paths_.configHome / "autostart" / "vespern.desktop";
@@ -202,11 +169,10 @@ std::filesystem::path LinuxRegistry::AutostartFile() const
 std::string LinuxRegistry::XdgDesktopDir() const
 {
     const std::string fallback = (paths_.home / "Desktop").string();
-    int error = 0;
-    const auto content = ReadWholeFile(paths_.configHome / "user-dirs.dirs", error);
-    if (!content)
+    const FileRead userDirs = ReadRegularFile(paths_.configHome / "user-dirs.dirs", 1u << 20);
+    if (userDirs.status != FileRead::Status::Read)
         return fallback;
-    std::string_view rest = *content;
+    std::string_view rest = userDirs.content;
     constexpr std::string_view prefix = "XDG_DESKTOP_DIR=\"";
     while (!rest.empty()) {
         const auto end = std::min(rest.find('\n'), rest.size());
@@ -239,67 +205,115 @@ bool LinuxRegistry::resolve(HKey key, Location& location) const
     return true;
 }
 
-RegHive LinuxRegistry::load(HKey root, Use use)
+RegistryFile& LinuxRegistry::current(HKey root)
 {
-    const std::filesystem::path file = FileOf(root);
-    RegHive empty { rootName(root), {} };
-    int error = 0;
-    const auto content = ReadWholeFile(file, error);
-    if (!content) {
-        if (error == 0) {
-            unwritable_.erase(root);
-        } else if (unwritable_.insert(root).second) {
-            // Writing now would replace what could not be read.
-            errors_("vespern: " + file.string() + " cannot be read (" + std::strerror(error) + "); " + rootName(root)
-                + " reads as empty and is not written");
-        }
-        return empty;
+    RegistryFile& file = files_.at(root);
+    if (file.Refresh()) {
+        asideFailureTold_.erase(root);
+        tellRead(file);
     }
-    RegParseResult parsed = ParseRegFile(*content, rootName(root));
-    if (parsed.ok) {
-        unwritable_.erase(root);
-        unparsedReported_.erase(root);
-        return std::move(parsed.hive);
+    return file;
+}
+
+void LinuxRegistry::tell(NoticeKind kind, const std::string& text)
+{
+    errors_("vespern: " + text);
+    notices_({ kind, text });
+}
+
+void LinuxRegistry::tellRead(const RegistryFile& file, bool written)
+{
+    const std::string name = file.path().string();
+    switch (file.state()) {
+    case RegistryFile::State::Absent:
+        return;
+    case RegistryFile::State::Unparsable:
+        return tell(NoticeKind::Error,
+            name + " cannot be read (" + file.reason() + "); its settings count as missing"
+                + (written ? " until the next change keeps the file aside" : ""));
+    case RegistryFile::State::Refused:
+        return tell(NoticeKind::Error,
+            name + " cannot be used (" + file.reason() + "); its settings count as missing and it is not written");
+    case RegistryFile::State::Read:
+        break;
     }
-    // Without the lock a read could move away the good file a writer has just renamed into
-    // place, and under the dry run nothing may be written at all.
-    if (use == Use::Read) {
-        if (unparsedReported_.insert(root).second)
-            errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + "); " + rootName(root)
-                + " reads as empty until the next change keeps the file aside");
-        return empty;
+    const RegParseResult& parsed = file.parsed();
+    if (parsed.problemCount == 0)
+        return;
+    // Standard error gets the first lines one by one, the window one notice.
+    constexpr std::size_t linesTold = 5;
+    for (std::size_t i = 0; i < std::min(linesTold, parsed.problems.size()); ++i)
+        errors_(
+            "vespern: " + name + " line " + std::to_string(parsed.problems[i].line) + ": " + parsed.problems[i].reason);
+    if (parsed.problemCount > linesTold)
+        errors_(
+            "vespern: " + name + ": " + std::to_string(parsed.problemCount - linesTold) + " more lines cannot be read");
+    const RegLineProblem& first = parsed.problems.front();
+    const std::string lines = parsed.problemCount == 1 ? "line " + std::to_string(first.line) + " cannot be read"
+                                                       : std::to_string(parsed.problemCount)
+            + " lines cannot be read, the first is line " + std::to_string(first.line);
+    notices_({ NoticeKind::Warning,
+        name + ": " + lines + " (" + first.reason.substr(0, first.reason.find(';'))
+            + "). Every other line counts, and nothing in the file is lost when it is saved." });
+}
+
+RegistryFile* LinuxRegistry::changeable(HKey root, std::int32_t& error)
+{
+    RegistryFile& file = current(root);
+    error = 0;
+    switch (file.state()) {
+    case RegistryFile::State::Absent:
+    case RegistryFile::State::Read:
+        return &file;
+    case RegistryFile::State::Refused:
+        error = errorFileCorrupt;
+        return nullptr;
+    case RegistryFile::State::Unparsable:
+        break;
     }
     // Never overwrite what could not be read: move it aside and start the root afresh.
-    const std::filesystem::path aside = file.string() + ".corrupt-" + timestamp();
-    if (::rename(file.c_str(), aside.c_str()) == 0) {
-        unwritable_.erase(root);
-        unparsedReported_.erase(root);
-        errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + "); kept as " + aside.string()
-            + ", starting " + rootName(root) + " empty");
-    } else if (unwritable_.insert(root).second) {
-        errors_("vespern: " + file.string() + " cannot be read (" + parsed.error + ") nor moved aside ("
-            + std::strerror(errno) + "); " + rootName(root) + " reads as empty and is not written");
+    const std::string reason = file.reason();
+    std::filesystem::path aside;
+    if (const int failure = file.MoveAside(aside); failure != 0) {
+        if (asideFailureTold_.insert(root).second)
+            tell(NoticeKind::Error,
+                file.path().string() + " cannot be read (" + reason + ") nor moved aside (" + std::strerror(failure)
+                    + "); it is not written");
+        error = errorFileCorrupt;
+        return nullptr;
     }
-    return empty;
+    tell(NoticeKind::Warning,
+        file.path().string() + " could not be read (" + reason + "); it is kept as " + aside.string() + " and "
+            + rootName(root) + " starts afresh");
+    return &file;
 }
 
-std::int32_t LinuxRegistry::store(HKey root, const RegHive& hive)
+// Only ever read: what cannot be read is told once per version and counts as missing.
+const RegistryFile* LinuxRegistry::currentUnderlay(HKey root)
 {
-    if (unwritable_.contains(root))
-        return errorFileCorrupt;
-    removeStaleTemporaries(FileOf(root));
-    return Win32ErrorFromErrno(WriteFileAtomically(FileOf(root), SerialiseRegFile(hive)));
+    if (root != w32::HkeyLocalMachine || !underlay_)
+        return nullptr;
+    if (underlay_->Refresh())
+        tellRead(*underlay_, false);
+    return underlay_->state() == RegistryFile::State::Read ? &*underlay_ : nullptr;
 }
 
-// Called with the root locked: no writer is between its temporary file and the rename, so a
-// temporary file left over is one whose writer died.
-void LinuxRegistry::removeStaleTemporaries(const std::filesystem::path& file) const
+bool LinuxRegistry::keyExists(const Location& at)
 {
-    const std::string prefix = "." + file.filename().string() + ".tmp-";
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path(), error))
-        if (entry.path().filename().string().starts_with(prefix))
-            std::filesystem::remove(entry.path(), error);
+    if (current(at.root).hive().keyExists(at.path) || isShellFolders(at))
+        return true;
+    const RegistryFile* below = currentUnderlay(at.root);
+    return below && below->hive().keyExists(at.path);
+}
+
+const RegValue* LinuxRegistry::findValue(const Location& at, const std::string& valueName)
+{
+    if (const RegKey* key = current(at.root).hive().findKey(at.path))
+        if (const RegValue* value = key->findValue(valueName))
+            return value;
+    const RegistryFile* below = currentUnderlay(at.root);
+    const RegKey* key = below ? below->hive().findKey(at.path) : nullptr;
+    return key ? key->findValue(valueName) : nullptr;
 }
 
 LinuxRegistry::RootLock::RootLock(const std::filesystem::path& file)
@@ -310,6 +324,12 @@ LinuxRegistry::RootLock::RootLock(const std::filesystem::path& file)
 {
     if (fd_ >= 0)
         while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
+}
+
+LinuxRegistry::Change::Change(LinuxRegistry& registry, HKey root)
+    : lock(registry.files_.at(root).target())
+    , file(registry.changeable(root, error))
+{
 }
 
 LinuxRegistry::RootLock::~RootLock()
@@ -328,14 +348,18 @@ std::int32_t LinuxRegistry::CreateKey(HKey key, const std::string& subKey, HKey&
         return errorInvalidParameter;
     const std::string below = NormaliseKeyPath(subKey);
     Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
-    const RootLock lock(FileOf(at.root));
-    RegHive hive = load(at.root, Use::Change);
-    if (hive.keyExists(at.path)) {
+    if (!KeyPathProblem(at.path).empty())
+        return errorInvalidParameter;
+    const Change change(*this, at.root);
+    RegistryFile* file = change.file;
+    if (!file)
+        return change.error;
+    if (file->hive().keyExists(at.path)) {
         disposition = w32::RegOpenedExistingKey;
     } else {
-        hive.createKey(at.path);
-        if (const std::int32_t error = store(at.root, hive); error != 0)
-            return error;
+        file->hive().createKey(at.path);
+        if (const int failure = file->Save(); failure != 0)
+            return Win32ErrorFromErrno(failure);
         disposition = w32::RegCreatedNewKey;
     }
     result = nextHandle_++;
@@ -351,8 +375,7 @@ std::int32_t LinuxRegistry::OpenKey(HKey key, const std::string& subKey, HKey& r
         return errorInvalidHandle;
     const std::string below = NormaliseKeyPath(subKey);
     Location at { base.root, NormaliseKeyPath(base.path.empty() ? below : base.path + "\\" + below) };
-    if (!load(at.root, Use::Read).keyExists(at.path) && !isShellFolders(at)
-        && !loadUnderlay(at.root).keyExists(at.path))
+    if (!keyExists(at))
         return code(w32::ErrorFileNotFound);
     result = nextHandle_++;
     open_[result] = std::move(at);
@@ -365,18 +388,13 @@ std::int32_t LinuxRegistry::QueryValue(
     Location at;
     if (!resolve(key, at))
         return errorInvalidHandle;
-    RegHive hive = load(at.root, Use::Read);
-    RegHive underlay = loadUnderlay(at.root);
-    if (!hive.keyExists(at.path) && !isShellFolders(at) && !underlay.keyExists(at.path))
+    if (!keyExists(at))
         return code(w32::ErrorFileNotFound); // deleted by another program since it was opened
-    RegKey* stored = hive.findKey(at.path);
-    const RegValue* value = stored ? stored->findValue(valueName) : nullptr;
-    if (RegKey* below = value ? nullptr : underlay.findKey(at.path))
-        value = below->findValue(valueName);
+    const RegValue* value = findValue(at, valueName);
     RegValue desktop;
     if (!value && isShellFolders(at) && EqualsIgnoreCase(valueName, desktopValue)) {
         const std::string dir = XdgDesktopDir();
-        desktop = { desktopValue, w32::RegSz, std::vector<std::uint8_t>(dir.begin(), dir.end()) };
+        desktop = { desktopValue, w32::RegSz, std::vector<std::uint8_t>(dir.begin(), dir.end()), {}, {} };
         desktop.data.push_back(0);
         value = &desktop;
     }
@@ -403,13 +421,16 @@ std::int32_t LinuxRegistry::SetValue(
     Location at;
     if (!resolve(key, at))
         return errorInvalidHandle;
-    if (!storable(valueName))
+    if (!storable(valueName) || valueName.size() > reglimits::ValueNameLength
+        || data.size() > reglimits::ValueDataBytes)
         return errorInvalidParameter;
-    const RootLock lock(FileOf(at.root));
-    RegHive hive = load(at.root, Use::Change);
-    hive.createKey(at.path).setValue(valueName, type, std::vector<std::uint8_t>(data.begin(), data.end()));
-    if (const std::int32_t error = store(at.root, hive); error != 0)
-        return error;
+    const Change change(*this, at.root);
+    RegistryFile* file = change.file;
+    if (!file)
+        return change.error;
+    file->hive().createKey(at.path).setValue(valueName, type, std::vector<std::uint8_t>(data.begin(), data.end()));
+    if (const int failure = file->Save(); failure != 0)
+        return Win32ErrorFromErrno(failure);
     return afterSet(at, valueName, type, data);
 }
 
@@ -418,16 +439,20 @@ std::int32_t LinuxRegistry::DeleteValue(HKey key, const std::string& valueName)
     Location at;
     if (!resolve(key, at))
         return errorInvalidHandle;
-    const RootLock lock(FileOf(at.root));
-    RegHive hive = load(at.root, Use::Change);
-    RegKey* stored = hive.findKey(at.path);
+    const Change change(*this, at.root);
+    RegistryFile* file = change.file;
+    if (!file) {
+        afterDelete(at, valueName);
+        return change.error;
+    }
+    RegKey* stored = file->hive().findKey(at.path);
     if (!stored || !stored->deleteValue(valueName)) {
         // An autostart entry left behind (its value lost with an unreadable file) goes as well.
         afterDelete(at, valueName);
         return code(w32::ErrorFileNotFound);
     }
-    if (const std::int32_t error = store(at.root, hive); error != 0)
-        return error;
+    if (const int failure = file->Save(); failure != 0)
+        return Win32ErrorFromErrno(failure);
     afterDelete(at, valueName);
     return 0;
 }

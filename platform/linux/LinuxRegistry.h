@@ -1,15 +1,19 @@
 #pragma once
 
-// The registry kept as one exported-registry text file per root. Every call reads the file
-// afresh and every change rewrites it atomically, so several running copies see each other's
-// writes and a crash leaves either the old or the new file.
+// The registry kept as one exported-registry text file per root. Each file is parsed once and
+// kept in memory; a call reads it again only when it changed on disk, so several running copies
+// see each other's writes. Every change rewrites the file atomically, so a crash leaves either
+// the old or the new file. A file that cannot be read is told to the user once per version of
+// it, and what a person wrote in it is never lost.
 
-#include "RegFile.h"
+#include "RegistryFile.h"
 #include "platform/PowerPlatform.h"
+#include "platform/UserNotice.h"
 
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -36,7 +40,8 @@ class LinuxRegistry {
 public:
     using ErrorSink = std::function<void(const std::string& line)>;
 
-    LinuxRegistry(RegistryPaths paths, ErrorSink errors);
+    // errors: the standard-error lines; notices: what the user must hear about in the window.
+    LinuxRegistry(RegistryPaths paths, ErrorSink errors, UserNoticeSink notices = {});
 
     std::int32_t CreateKey(HKey key, const std::string& subKey, HKey& result, std::uint32_t& disposition);
     std::int32_t OpenKey(HKey key, const std::string& subKey, HKey& result);
@@ -72,16 +77,30 @@ private:
         int fd_;
     };
 
+    // One change of a root: the root stays locked while it lives. file is the root's file,
+    // ready to be changed (an unparsable one moved aside first), or null and error says why
+    // it may not be changed.
+    struct Change {
+        Change(LinuxRegistry& registry, HKey root);
+
+        RootLock lock; // first: taken before the file is read
+        std::int32_t error = 0;
+        RegistryFile* file;
+    };
+
     bool resolve(HKey key, Location& location) const;
-    // The machine file that writes do not go to, read where the other one lacks a key or value;
-    // empty without a user's machine file.
+    // The root's file, read again when it changed; a new version that cannot be read is told.
+    RegistryFile& current(HKey root);
+    // Reads never write: only a change, with the root locked, moves an unparsable file aside.
+    RegistryFile* changeable(HKey root, std::int32_t& error);
+    void tellRead(const RegistryFile& file, bool written = true);
+    void tell(NoticeKind kind, const std::string& text);
+    // What reads see of a root.
+    bool keyExists(const Location& at);
+    // The machine file that writes do not go to; empty without a user's machine file.
     std::filesystem::path underlayFileOf(HKey root) const;
-    RegHive loadUnderlay(HKey root);
-    void removeStaleTemporaries(const std::filesystem::path& file) const;
-    // Reads never write: only a change, made with the root locked, moves an unreadable file aside.
-    enum class Use { Read, Change };
-    RegHive load(HKey root, Use use);
-    std::int32_t store(HKey root, const RegHive& hive);
+    const RegistryFile* currentUnderlay(HKey root);
+    const RegValue* findValue(const Location& at, const std::string& valueName);
     std::int32_t afterSet(
         const Location& at, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data);
     void afterDelete(const Location& at, const std::string& valueName);
@@ -90,14 +109,15 @@ private:
 
     RegistryPaths paths_;
     ErrorSink errors_;
+    UserNoticeSink notices_;
+    std::map<HKey, RegistryFile> files_;
+    // The machine file that writes do not go to, read where the written one lacks a key or value.
+    std::optional<RegistryFile> underlay_;
     std::map<HKey, Location> open_;
     HKey nextHandle_ = 0x1000;
-    // Roots whose file could not be read nor moved aside: read as empty, never written.
-    std::set<HKey> unwritable_;
-    // Roots whose unreadable file a read has already reported.
-    std::set<HKey> unparsedReported_;
+    // Roots whose unparsable file could not be moved aside, told once per version.
+    std::set<HKey> asideFailureTold_;
     bool policyReported_ = false;
-    bool underlayReported_ = false;
 };
 
 } // namespace vespern

@@ -1,5 +1,6 @@
 #include "RegFile.h"
 
+#include "platform/CodePageText.h"
 #include "platform/Win32Constants.h"
 
 #include <algorithm>
@@ -15,12 +16,76 @@ char foldCase(char c)
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
-bool isParentOf(std::string_view parent, std::string_view path)
+std::string_view trim(std::string_view text)
 {
-    if (parent.empty())
-        return !path.empty();
-    return path.size() > parent.size() && path[parent.size()] == '\\'
-        && EqualsIgnoreCase(path.substr(0, parent.size()), parent);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool startsWithIgnoreCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool isComment(std::string_view line)
+{
+    const std::string_view trimmed = trim(line);
+    return !trimmed.empty() && trimmed.front() == ';';
+}
+
+// Calls visit(component) for each part of a normalised path; stops when it returns false.
+template <typename Visit> bool forEachComponent(std::string_view path, Visit visit)
+{
+    while (!path.empty()) {
+        const auto separator = std::min(path.find('\\'), path.size());
+        if (!visit(path.substr(0, separator)))
+            return false;
+        path.remove_prefix(std::min(separator + 1, path.size()));
+    }
+    return true;
+}
+
+std::size_t characters(std::string_view text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::string withThousands(std::size_t number)
+{
+    const std::string digits = std::to_string(number);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> utf16LeFromCodePage(const std::vector<std::uint8_t>& text)
+{
+    const std::u16string units
+        = Utf16FromCodePage(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(units.size() * 2);
+    for (const char16_t unit : units) {
+        bytes.push_back(static_cast<std::uint8_t>(unit));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
+std::string codePageFromUtf16Le(std::string_view bytes)
+{
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(
+            static_cast<unsigned char>(bytes[2 * i]) | static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    return CodePageFromUtf16(units);
 }
 
 // ---- writing ----
@@ -49,10 +114,11 @@ void appendHex(std::string& out, std::size_t lineStart, const std::vector<std::u
 {
     // A full line stays within 80 columns, its closing backslash included.
     constexpr std::size_t width = 76;
-    char byte[4];
+    constexpr char digits[] = "0123456789abcdef";
+    out.reserve(out.size() + data.size() * 3 + data.size() / 25 * 4);
     for (std::size_t i = 0; i < data.size(); ++i) {
-        std::snprintf(byte, sizeof byte, "%02x", data[i]);
-        out += byte;
+        out += digits[data[i] >> 4];
+        out += digits[data[i] & 0xF];
         if (i + 1 == data.size())
             break;
         out += ',';
@@ -86,343 +152,42 @@ void appendValue(std::string& out, const RegValue& value)
         char prefix[24];
         std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
         out += prefix;
-        appendHex(out, lineStart, value.type == w32::RegExpandSz ? Utf8ToUtf16Le(value.data) : value.data);
+        appendHex(out, lineStart, value.type == w32::RegExpandSz ? utf16LeFromCodePage(value.data) : value.data);
     }
+    out += value.comment;
     out += '\n';
 }
 
-// ---- reading ----
-
-class Parser {
-public:
-    Parser(std::string_view text, const std::string& rootName)
-        : text_(text)
-    {
-        result_.hive.rootName = rootName;
-    }
-
-    RegParseResult run()
-    {
-        if (text_.starts_with("\xEF\xBB\xBF"))
-            text_.remove_prefix(3);
-        bool headerSeen = false;
-        RegKey* key = nullptr;
-        while (!atEnd()) {
-            std::string line = nextLine();
-            const std::string_view trimmed = trim(line);
-            if (trimmed.empty() || trimmed.front() == ';')
-                continue;
-            if (!headerSeen) {
-                if (trimmed != RegFileHeader)
-                    return fail("the file does not start with \"" + std::string(RegFileHeader) + "\"");
-                headerSeen = true;
-                continue;
-            }
-            if (trimmed.front() == '[') {
-                key = section(trimmed);
-                if (!key)
-                    return result_;
-                continue;
-            }
-            if (!key)
-                return fail("a value stands before the first [key]");
-            if (!valueLine(line, *key))
-                return result_;
-        }
-        if (!headerSeen)
-            return fail("the file is empty");
-        result_.ok = true;
-        return result_;
-    }
-
-private:
-    bool atEnd() const { return position_ >= text_.size(); }
-
-    std::string nextLine()
-    {
-        ++lineNumber_;
-        const auto end = text_.find('\n', position_);
-        std::string line(text_.substr(position_, end == std::string_view::npos ? end : end - position_));
-        position_ = end == std::string_view::npos ? text_.size() : end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        return line;
-    }
-
-    static std::string_view trim(std::string_view text)
-    {
-        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-            text.remove_prefix(1);
-        while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-            text.remove_suffix(1);
-        return text;
-    }
-
-    RegParseResult fail(const std::string& reason)
-    {
-        result_.ok = false;
-        result_.error = "line " + std::to_string(lineNumber_) + ": " + reason;
-        return result_;
-    }
-
-    RegKey* section(std::string_view line)
-    {
-        if (line.back() != ']' || line.size() < 3) {
-            fail("a [key] line is not closed");
-            return nullptr;
-        }
-        const std::string_view full = line.substr(1, line.size() - 2);
-        const std::string& root = result_.hive.rootName;
-        const bool rootOnly = EqualsIgnoreCase(full, root);
-        if (!rootOnly
-            && !(full.size() > root.size() && full[root.size()] == '\\'
-                && EqualsIgnoreCase(full.substr(0, root.size()), root))) {
-            fail("the key is not below " + root);
-            return nullptr;
-        }
-        const std::string_view below = rootOnly ? std::string_view {} : full.substr(root.size() + 1);
-        if (!rootOnly
-            && (below.empty() || below.front() == '\\' || below.back() == '\\'
-                || below.find("\\\\") != std::string_view::npos)) {
-            fail("the key path has an empty part");
-            return nullptr;
-        }
-        return &result_.hive.createKey(below);
-    }
-
-    // Reads a quoted text at text[at]; returns the position after it or npos.
-    static std::size_t quoted(std::string_view text, std::size_t at, std::string& out)
-    {
-        if (at >= text.size() || text[at] != '"')
-            return std::string_view::npos;
-        for (std::size_t i = at + 1; i < text.size(); ++i) {
-            if (text[i] == '"')
-                return i + 1;
-            if (text[i] == '\\') {
-                if (i + 1 >= text.size() || (text[i + 1] != '\\' && text[i + 1] != '"'))
-                    return std::string_view::npos;
-                ++i;
-            }
-            out += text[i];
-        }
-        return std::string_view::npos;
-    }
-
-    bool valueLine(const std::string& line, RegKey& key)
-    {
-        std::string name;
-        std::size_t at = 0;
-        if (!line.empty() && line[0] == '@') {
-            at = 1;
-        } else {
-            at = quoted(line, 0, name);
-            if (at == std::string_view::npos || name.empty()) {
-                fail("a value name is not a quoted text");
-                return false;
-            }
-        }
-        if (at >= line.size() || line[at] != '=') {
-            fail("\"=\" is missing after the value name");
-            return false;
-        }
-        std::string data = line.substr(at + 1);
-        return valueData(data, name, key);
-    }
-
-    bool valueData(std::string& data, const std::string& name, RegKey& key)
-    {
-        if (!data.empty() && data[0] == '"') {
-            std::string text;
-            const std::size_t end = quoted(data, 0, text);
-            if (end == std::string_view::npos || !trim(std::string_view(data).substr(end)).empty()) {
-                fail("a text value is not closed");
-                return false;
-            }
-            std::vector<std::uint8_t> bytes(text.begin(), text.end());
-            bytes.push_back(0);
-            key.setValue(name, w32::RegSz, std::move(bytes));
-            return true;
-        }
-        if (data.starts_with("dword:"))
-            return dword(std::string_view(data).substr(6), name, key);
-        std::uint32_t type = w32::RegBinary;
-        std::size_t colon = 0;
-        if (data.starts_with("hex:")) {
-            colon = 3;
-        } else if (data.starts_with("hex(")) {
-            const auto close = data.find("):");
-            if (close == std::string::npos || close == 4 || close > 12 || !hexNumber(data.substr(4, close - 4), type)) {
-                fail("a hex(type) prefix is malformed");
-                return false;
-            }
-            colon = close + 1;
-        } else {
-            fail("the value data is neither text, dword nor hex");
-            return false;
-        }
-        std::vector<std::uint8_t> bytes;
-        if (!hexBytes(data.substr(colon + 1), bytes))
-            return false;
-        if (type == w32::RegExpandSz) {
-            if (bytes.size() % 2 != 0) {
-                fail("an expandable text has an odd number of bytes");
-                return false;
-            }
-            bytes = Utf16LeToUtf8(bytes);
-        }
-        key.setValue(name, type, std::move(bytes));
-        return true;
-    }
-
-    static bool hexNumber(std::string_view text, std::uint32_t& number)
-    {
-        if (text.empty() || text.size() > 8)
-            return false;
-        number = 0;
-        for (const char c : text) {
-            const int digit = hexDigit(c);
-            if (digit < 0)
-                return false;
-            number = number << 4 | static_cast<std::uint32_t>(digit);
-        }
-        return true;
-    }
-
-    static int hexDigit(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        const char lower = foldCase(c);
-        if (lower >= 'a' && lower <= 'f')
-            return lower - 'a' + 10;
-        return -1;
-    }
-
-    bool dword(std::string_view text, const std::string& name, RegKey& key)
-    {
-        std::uint32_t number = 0;
-        if (!hexNumber(trim(text), number)) {
-            fail("a dword is not 1 to 8 hex digits");
-            return false;
-        }
-        key.setValue(name, w32::RegDword,
-            { static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-                static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24) });
-        return true;
-    }
-
-    // "aa,bb,\" continued on the next lines.
-    bool hexBytes(std::string text, std::vector<std::uint8_t>& bytes)
-    {
-        for (;;) {
-            std::string_view rest = trim(text);
-            const bool continued = !rest.empty() && rest.back() == '\\';
-            if (continued)
-                rest.remove_suffix(1);
-            std::size_t i = 0;
-            while (i < rest.size()) {
-                while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t'))
-                    ++i;
-                if (i + 1 >= rest.size() || hexDigit(rest[i]) < 0 || hexDigit(rest[i + 1]) < 0) {
-                    fail("hex data holds something other than two-digit bytes");
-                    return false;
-                }
-                bytes.push_back(static_cast<std::uint8_t>(hexDigit(rest[i]) << 4 | hexDigit(rest[i + 1])));
-                i += 2;
-                while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t'))
-                    ++i;
-                if (i < rest.size()) {
-                    if (rest[i] != ',') {
-                        fail("hex bytes are not separated by commas");
-                        return false;
-                    }
-                    ++i;
-                    if (i == rest.size() && !continued) {
-                        fail("hex data ends in a comma");
-                        return false;
-                    }
-                }
-            }
-            if (!continued)
-                return true;
-            if (atEnd()) {
-                fail("hex data is continued past the end of the file");
-                return false;
-            }
-            text = nextLine();
-        }
-    }
-
-    std::string_view text_;
-    std::size_t position_ = 0;
-    int lineNumber_ = 0;
-    RegParseResult result_;
-};
-
-void appendUtf8(std::vector<std::uint8_t>& out, std::uint32_t code)
+void appendLines(std::string& out, const VerbatimLines& lines)
 {
-    if (code < 0x80) {
-        out.push_back(static_cast<std::uint8_t>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<std::uint8_t>(0xC0 | code >> 6));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.push_back(static_cast<std::uint8_t>(0xE0 | code >> 12));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (code >> 6 & 0x3F)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<std::uint8_t>(0xF0 | code >> 18));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (code >> 12 & 0x3F)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (code >> 6 & 0x3F)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (code & 0x3F)));
+    for (const auto& line : lines) {
+        out += line;
+        out += '\n';
     }
 }
 
-void appendUtf16(std::vector<std::uint8_t>& out, std::uint32_t unit)
+// A comment that loses its line becomes a line of its own.
+std::string commentLine(std::string_view comment)
 {
-    out.push_back(static_cast<std::uint8_t>(unit));
-    out.push_back(static_cast<std::uint8_t>(unit >> 8));
-}
-
-// One code point of UTF-8 at text[i] (surrogates allowed, so that any UTF-16 comes back);
-// a byte that starts no valid sequence stands for itself, as in Latin-1.
-std::uint32_t decodeUtf8(const std::vector<std::uint8_t>& text, std::size_t& i)
-{
-    const std::uint8_t lead = text[i];
-    int length = 0;
-    std::uint32_t code = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code = lead & 0x07;
-    }
-    if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) {
-        ++i;
-        return lead;
-    }
-    for (int k = 1; k < length; ++k) {
-        const std::uint8_t next = text[i + static_cast<std::size_t>(k)];
-        if ((next & 0xC0) != 0x80) {
-            ++i;
-            return lead;
-        }
-        code = code << 6 | (next & 0x3F);
-    }
-    const std::uint32_t smallest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-    if (code < smallest || code > 0x10FFFF) {
-        ++i;
-        return lead;
-    }
-    i += static_cast<std::size_t>(length);
-    return code;
+    return std::string(trim(comment));
 }
 
 } // namespace
+
+// ---- names ----
+
+std::size_t FoldedHash::operator()(std::string_view text) const
+{
+    std::size_t hash = 14695981039346656037ull;
+    for (const char c : text)
+        hash = (hash ^ static_cast<unsigned char>(foldCase(c))) * 1099511628211ull;
+    return hash;
+}
+
+bool FoldedEqual::operator()(std::string_view a, std::string_view b) const
+{
+    return EqualsIgnoreCase(a, b);
+}
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b)
 {
@@ -446,113 +211,795 @@ std::string NormaliseKeyPath(std::string_view path)
     return out;
 }
 
-RegValue* RegKey::findValue(std::string_view name)
+std::string KeyPathProblem(std::string_view path)
 {
-    for (auto& value : values)
-        if (EqualsIgnoreCase(value.name, name))
-            return &value;
-    return nullptr;
+    std::size_t depth = 0;
+    std::string problem;
+    forEachComponent(path, [&](std::string_view name) {
+        ++depth;
+        if (const std::size_t length = characters(name); length > reglimits::KeyNameLength)
+            problem = "a key name has " + withThousands(length) + " characters, more than the "
+                + std::to_string(reglimits::KeyNameLength) + " the registry allows";
+        return problem.empty();
+    });
+    if (!problem.empty())
+        return problem;
+    if (depth > reglimits::KeyDepth)
+        return "the key is " + withThousands(depth) + " levels deep, more than the "
+            + std::to_string(reglimits::KeyDepth) + " the registry allows";
+    return {};
+}
+
+// ---- keys ----
+
+RegKey::RegKey(std::string path)
+    : path_(std::move(path))
+{
+}
+
+const RegValue* RegKey::findValue(std::string_view name) const
+{
+    const auto it = index_.find(name);
+    return it == index_.end() ? nullptr : &*it->second;
+}
+
+std::pair<std::list<RegValue>::iterator, bool> RegKey::put(
+    std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data)
+{
+    if (const auto it = index_.find(name); it != index_.end()) {
+        it->second->type = type;
+        it->second->data = std::move(data);
+        return { it->second, false };
+    }
+    // What was kept below the last value stays above the new one: a deletion line among it
+    // must not come to stand below the value it deleted.
+    const auto value = values_.insert(values_.end(), { std::string(name), type, std::move(data), {}, {} });
+    value->before.splice(value->before.end(), tail_);
+    index_.emplace(value->name, value);
+    return { value, true };
 }
 
 void RegKey::setValue(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data)
 {
-    if (RegValue* existing = findValue(name)) {
-        existing->type = type;
-        existing->data = std::move(data);
-        return;
-    }
-    values.push_back({ std::string(name), type, std::move(data) });
+    put(name, type, std::move(data));
 }
 
 bool RegKey::deleteValue(std::string_view name)
 {
-    const auto it = std::find_if(
-        values.begin(), values.end(), [name](const RegValue& value) { return EqualsIgnoreCase(value.name, name); });
-    if (it == values.end())
+    const auto found = index_.find(name);
+    if (found == index_.end())
         return false;
-    values.erase(it);
+    const auto value = found->second;
+    index_.erase(found);
+    if (!value->comment.empty())
+        value->before.push_back(commentLine(value->comment));
+    const auto next = std::next(value);
+    VerbatimLines& keeper = next == values_.end() ? tail_ : next->before;
+    keeper.splice(keeper.begin(), value->before);
+    values_.erase(value);
     return true;
+}
+
+bool RegKey::operator==(const RegKey& other) const
+{
+    return path_ == other.path_ && leading_ == other.leading_ && comment_ == other.comment_ && values_ == other.values_
+        && tail_ == other.tail_;
+}
+
+// ---- the hive ----
+
+struct RegHive::Node {
+    std::string name; // the first spelling
+    Node* parent = nullptr;
+    // Views of the children's names.
+    std::unordered_map<std::string_view, std::unique_ptr<Node>, FoldedHash, FoldedEqual> children;
+    bool declared = false;
+    std::list<Section>::iterator section;
+};
+
+RegHive::RegHive(std::string rootName)
+    : rootName_(std::move(rootName))
+    , root_(std::make_unique<Node>())
+{
+}
+
+RegHive::RegHive(RegHive&&) noexcept = default;
+RegHive& RegHive::operator=(RegHive&&) noexcept = default;
+RegHive::~RegHive() = default;
+
+RegHive::Node* RegHive::findNode(std::string_view path) const
+{
+    Node* node = root_.get();
+    const bool found = forEachComponent(path, [&](std::string_view name) {
+        const auto it = node->children.find(name);
+        if (it == node->children.end())
+            return false;
+        node = it->second.get();
+        return true;
+    });
+    return found ? node : nullptr;
+}
+
+RegHive::Node* RegHive::makeNode(std::string_view path)
+{
+    Node* node = root_.get();
+    forEachComponent(path, [&](std::string_view name) {
+        auto it = node->children.find(name);
+        if (it == node->children.end()) {
+            auto child = std::make_unique<Node>();
+            child->name = std::string(name);
+            child->parent = node;
+            it = node->children.emplace(child->name, std::move(child)).first;
+        }
+        node = it->second.get();
+        return true;
+    });
+    return node;
+}
+
+RegKey& RegHive::declare(Node& node)
+{
+    if (node.declared)
+        return *node.section->key;
+    std::vector<const std::string*> names;
+    for (const Node* at = &node; at->parent; at = at->parent)
+        names.push_back(&at->name);
+    std::string path;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        if (!path.empty())
+            path += '\\';
+        path += **it;
+    }
+    node.section = sections_.insert(sections_.end(), { std::make_unique<RegKey>(std::move(path)), {} });
+    node.declared = true;
+    return *node.section->key;
+}
+
+const RegKey* RegHive::findKey(std::string_view path) const
+{
+    const Node* node = findNode(path);
+    return node && node->declared ? node->section->key.get() : nullptr;
 }
 
 RegKey* RegHive::findKey(std::string_view path)
 {
-    for (auto& key : keys)
-        if (EqualsIgnoreCase(key.path, path))
-            return &key;
-    return nullptr;
+    const Node* node = findNode(path);
+    return node && node->declared ? node->section->key.get() : nullptr;
 }
 
 bool RegHive::keyExists(std::string_view path) const
 {
-    return path.empty() || std::any_of(keys.begin(), keys.end(), [path](const RegKey& key) {
-        return EqualsIgnoreCase(key.path, path) || isParentOf(path, key.path);
-    });
+    return findNode(path) != nullptr;
 }
 
 RegKey& RegHive::createKey(std::string_view path)
 {
-    if (RegKey* existing = findKey(path))
-        return *existing;
-    const auto separator = path.rfind('\\');
-    if (separator != std::string_view::npos && !findKey(path.substr(0, separator)))
-        createKey(path.substr(0, separator));
-    keys.push_back({ std::string(path), {} });
-    return keys.back();
+    Node* node = makeNode(path);
+    std::vector<Node*> missing;
+    for (Node* at = node; at->parent && !at->declared; at = at->parent)
+        missing.push_back(at);
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+        declare(**it);
+    return declare(*node);
 }
 
-RegParseResult ParseRegFile(std::string_view text, const std::string& rootName)
+void RegHive::deleteTree(std::string_view path, VerbatimLines& kept)
 {
-    return Parser(text, rootName).run();
+    Node* top = findNode(path);
+    if (!top || top == root_.get())
+        return;
+    std::vector<Node*> pending { top };
+    while (!pending.empty()) {
+        Node* node = pending.back();
+        pending.pop_back();
+        for (auto& [name, child] : node->children)
+            pending.push_back(child.get());
+        if (!node->declared)
+            continue;
+        RegKey& key = *node->section->key;
+        kept.splice(kept.end(), key.leading_);
+        if (!key.comment_.empty())
+            kept.push_back(commentLine(key.comment_));
+        for (auto& value : key.values_) {
+            kept.splice(kept.end(), value.before);
+            if (!value.comment.empty())
+                kept.push_back(commentLine(value.comment));
+        }
+        kept.splice(kept.end(), key.tail_);
+        sections_.erase(node->section);
+        node->declared = false;
+    }
+    // A parent that was there only for the deleted key goes with it.
+    Node* parent = top->parent;
+    parent->children.erase(parent->children.find(top->name));
+    while (parent != root_.get() && !parent->declared && parent->children.empty()) {
+        Node* above = parent->parent;
+        above->children.erase(above->children.find(parent->name));
+        parent = above;
+    }
+}
+
+std::vector<const RegKey*> RegHive::keys() const
+{
+    std::vector<const RegKey*> out;
+    for (const auto& section : sections_)
+        if (section.key)
+            out.push_back(section.key.get());
+    return out;
+}
+
+bool RegHive::operator==(const RegHive& other) const
+{
+    return rootName_ == other.rootName_ && preamble_ == other.preamble_
+        && std::equal(sections_.begin(), sections_.end(), other.sections_.begin(), other.sections_.end(),
+            [](const Section& a, const Section& b) {
+                if (a.key && b.key)
+                    return *a.key == *b.key;
+                return !a.key && !b.key && a.lines == b.lines;
+            });
+}
+
+// ---- reading ----
+
+class RegFileParser {
+public:
+    RegFileParser(std::string_view text, RegParseResult& result)
+        : text_(text)
+        , result_(result)
+        , hive_(result.hive)
+    {
+    }
+
+    void run()
+    {
+        if (!header())
+            return;
+        while (!atEnd()) {
+            const std::size_t number = lineNumber_ + 1;
+            const std::string_view line = nextLine();
+            const std::string_view trimmed = trim(line);
+            if (trimmed.empty())
+                seal();
+            else if (trimmed.front() == ';')
+                pending_.emplace_back(line);
+            else if (trimmed.front() == '[')
+                section(line, number);
+            else
+                valueLine(line, number);
+        }
+        seal();
+    }
+
+private:
+    // Where kept lines go: above the first section, into a key, or into the lines kept from a
+    // [line] that is not read (Kept) or that deletes a key (Deleted, below which a value is
+    // a mistake worth telling).
+    enum class Context { Preamble, Key, Kept, Deleted };
+
+    struct ValueLine {
+        std::string name;
+        bool deletion = false;
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> data;
+        std::string comment;
+    };
+
+    bool atEnd() const { return position_ >= text_.size(); }
+
+    // One line without its line end; carriage returns before the line feed go with it.
+    std::string_view nextLine()
+    {
+        ++lineNumber_;
+        const auto end = std::min(text_.find('\n', position_), text_.size());
+        std::string_view line = text_.substr(position_, end - position_);
+        position_ = end + 1;
+        while (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        return line;
+    }
+
+    // Blank lines and comments may stand above the header, which must come first.
+    bool header()
+    {
+        while (!atEnd()) {
+            const std::size_t number = lineNumber_ + 1;
+            const std::string_view line = nextLine();
+            const std::string_view trimmed = trim(line);
+            if (trimmed.empty())
+                continue;
+            if (trimmed.front() == ';') {
+                pending_.emplace_back(line);
+                continue;
+            }
+            if (trimmed == RegFileHeader || trimmed == RegFileHeader4) {
+                version4_ = trimmed == RegFileHeader4;
+                return true;
+            }
+            return fail(number,
+                "the file does not start with \"" + std::string(RegFileHeader) + "\" or \""
+                    + std::string(RegFileHeader4) + "\"");
+        }
+        if (!pending_.empty())
+            return fail(lineNumber_, "the file holds only comments, no \"" + std::string(RegFileHeader) + "\"");
+        return false; // blank: an empty root
+    }
+
+    bool fail(std::size_t number, const std::string& reason)
+    {
+        result_.error = "line " + std::to_string(number) + ": " + reason;
+        return false;
+    }
+
+    void problem(std::size_t number, std::string reason)
+    {
+        if (result_.problems.size() < maxProblemsKept)
+            result_.problems.push_back({ number, std::move(reason) });
+        ++result_.problemCount;
+    }
+
+    // The kept lines so far belong to where the reading stands.
+    void seal()
+    {
+        VerbatimLines& target = context_ == Context::Preamble ? hive_.preamble_
+            : context_ == Context::Key                        ? key_->tail_
+                                                              : *kept_;
+        target.splice(target.end(), pending_);
+    }
+
+    // The comments just above a [line] go with it.
+    VerbatimLines takeLeadingComments()
+    {
+        auto first = pending_.end();
+        while (first != pending_.begin() && isComment(*std::prev(first)))
+            --first;
+        VerbatimLines leading;
+        leading.splice(leading.end(), pending_, first, pending_.end());
+        return leading;
+    }
+
+    // "[path]" with an optional comment after it; false when the line is not closed.
+    static bool splitSection(std::string_view trimmed, std::string_view& inner, std::string_view& comment)
+    {
+        if (trimmed.size() >= 2 && trimmed.back() == ']') {
+            inner = trimmed.substr(1, trimmed.size() - 2);
+            comment = {};
+            return true;
+        }
+        for (auto at = trimmed.find(';'); at != std::string_view::npos; at = trimmed.find(';', at + 1)) {
+            const std::string_view head = trim(trimmed.substr(0, at));
+            if (head.size() >= 2 && head.back() == ']') {
+                inner = head.substr(1, head.size() - 2);
+                comment = trimmed.substr(head.size());
+                comment = comment.substr(0, comment.find_last_not_of(" \t\r") + 1);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The path below the root of a section's key, or why there is none.
+    std::string belowRoot(std::string_view full, std::string_view& below) const
+    {
+        const std::string& root = hive_.rootName_;
+        if (EqualsIgnoreCase(full, root)) {
+            below = {};
+            return {};
+        }
+        if (!(full.size() > root.size() && full[root.size()] == '\\' && startsWithIgnoreCase(full, root)))
+            return "the key is not below " + root;
+        below = full.substr(root.size() + 1);
+        if (below.empty() || below.front() == '\\' || below.back() == '\\'
+            || below.find("\\\\") != std::string_view::npos)
+            return "the key path has an empty part";
+        return KeyPathProblem(below);
+    }
+
+    void section(std::string_view line, std::size_t number)
+    {
+        const std::string_view trimmed = trim(line);
+        std::string_view inner;
+        std::string_view comment;
+        if (!splitSection(trimmed, inner, comment))
+            return keep(line, number, "a [key] line is not closed", Context::Kept);
+        const bool deletion = inner.starts_with('-');
+        if (deletion)
+            inner.remove_prefix(1);
+        std::string_view below;
+        std::string reason = belowRoot(inner, below);
+        if (reason.empty() && deletion && below.empty())
+            reason = "a root key cannot be deleted";
+        if (!reason.empty())
+            return keep(line, number, reason, Context::Kept);
+        if (deletion) {
+            keep(line, number, {}, Context::Deleted);
+            hive_.deleteTree(below, *kept_);
+            return;
+        }
+        Node* node = hive_.makeNode(below);
+        if (node->declared) {
+            // A key written again goes on where it first stood.
+            seal();
+            context_ = Context::Key;
+            key_ = node->section->key.get();
+            if (!comment.empty())
+                pending_.push_back(commentLine(comment));
+            return;
+        }
+        VerbatimLines leading = takeLeadingComments();
+        seal();
+        key_ = &hive_.declare(*node);
+        key_->leading_ = std::move(leading);
+        key_->comment_ = std::string(comment);
+        context_ = Context::Key;
+    }
+
+    // Starts kept lines with this [line]; they run to the next [key].
+    void keep(std::string_view line, std::size_t number, const std::string& reason, Context context)
+    {
+        if (!reason.empty())
+            problem(number, reason + "; it and the lines below it up to the next [key] are kept but not read");
+        VerbatimLines leading = takeLeadingComments();
+        seal();
+        kept_ = &hive_.sections_.insert(hive_.sections_.end(), RegHive::Section {})->lines;
+        kept_->splice(kept_->end(), leading);
+        kept_->emplace_back(line);
+        context_ = context;
+        key_ = nullptr;
+    }
+
+    // Reads a quoted text at text[at]; returns the position after it or npos.
+    static std::size_t quoted(std::string_view text, std::size_t at, std::string& out)
+    {
+        if (at >= text.size() || text[at] != '"')
+            return std::string_view::npos;
+        for (std::size_t i = at + 1; i < text.size(); ++i) {
+            if (text[i] == '"')
+                return i + 1;
+            if (text[i] == '\\') {
+                if (i + 1 >= text.size() || (text[i + 1] != '\\' && text[i + 1] != '"'))
+                    return std::string_view::npos;
+                ++i;
+            }
+            out += text[i];
+        }
+        return std::string_view::npos;
+    }
+
+    static std::size_t skipBlanks(std::string_view text, std::size_t at)
+    {
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t'))
+            ++at;
+        return at;
+    }
+
+    // Hex data goes on over the next lines while a line ends in "\" (before any comment).
+    static bool continues(std::string_view data)
+    {
+        if (data.find(';') != std::string_view::npos)
+            return false;
+        const std::string_view trimmed = trim(data);
+        return !trimmed.empty() && trimmed.back() == '\\';
+    }
+
+    static bool isHex(std::string_view data) { return startsWithIgnoreCase(data, "hex"); }
+
+    void valueLine(std::string_view first, std::size_t number)
+    {
+        ValueLine value;
+        std::string logical(first);
+        if (const std::string reason = readValue(first, value, logical); !reason.empty()) {
+            problem(number, reason + "; the line is kept but not read");
+            pending_.push_back(std::move(logical));
+            return;
+        }
+        if (context_ != Context::Key) {
+            if (context_ == Context::Preamble && !value.deletion)
+                problem(number, "a value stands above the first [key]; the line is kept but not read");
+            else if (context_ == Context::Deleted && !value.deletion)
+                problem(number, "a value stands below a deleted key; the line is kept but not read");
+            pending_.push_back(std::move(logical));
+            return;
+        }
+        if (value.deletion) {
+            key_->deleteValue(value.name);
+            pending_.push_back(std::move(logical));
+            return;
+        }
+        store(value);
+    }
+
+    // The value of a line and of the lines its hex data goes on over, which are appended to
+    // logical; why it cannot be read, if it cannot.
+    std::string readValue(std::string_view first, ValueLine& value, std::string& logical)
+    {
+        std::string reason;
+        const std::size_t dataAt = nameAndEquals(first, value.name, reason);
+        if (!reason.empty())
+            return reason;
+        std::vector<std::string_view> pieces { first.substr(dataAt) };
+        // A blank line ends hex data that was to go on, and belongs to it; so does the end of
+        // the file. The line thus reads the same when it is written back as it was kept.
+        while (isHex(pieces.front()) && continues(pieces.back())) {
+            if (atEnd()) {
+                pieces.emplace_back();
+                logical += '\n';
+                break;
+            }
+            pieces.push_back(nextLine());
+            logical += '\n';
+            logical += pieces.back();
+            if (trim(pieces.back()).empty())
+                break;
+        }
+        reason = data(pieces, value);
+        if (reason.empty() && context_ == Context::Key)
+            reason = convertText(value);
+        return reason;
+    }
+
+    void store(ValueLine& value)
+    {
+        const auto [stored, fresh] = key_->put(value.name, value.type, std::move(value.data));
+        if (fresh) {
+            stored->before.splice(stored->before.end(), pending_);
+            stored->comment = std::move(value.comment);
+            return;
+        }
+        // A value written again keeps its place; what stood above this line stays in the key.
+        if (!value.comment.empty()) {
+            if (!stored->comment.empty())
+                pending_.push_back(commentLine(stored->comment));
+            stored->comment = std::move(value.comment);
+        }
+        seal();
+    }
+
+    // The name, "=" and blanks around it; returns where the data starts.
+    static std::size_t nameAndEquals(std::string_view line, std::string& name, std::string& reason)
+    {
+        std::size_t at = skipBlanks(line, 0);
+        if (at < line.size() && line[at] == '@') {
+            ++at;
+        } else {
+            at = quoted(line, at, name);
+            if (at == std::string_view::npos || name.empty()) {
+                reason = "a value name is not a quoted text or @";
+                return 0;
+            }
+            if (const std::size_t length = characters(name); length > reglimits::ValueNameLength) {
+                reason = "a value name has " + withThousands(length) + " characters, more than the "
+                    + withThousands(reglimits::ValueNameLength) + " the registry allows";
+                return 0;
+            }
+        }
+        at = skipBlanks(line, at);
+        if (at >= line.size() || line[at] != '=') {
+            reason = "\"=\" is missing after the value name";
+            return 0;
+        }
+        return skipBlanks(line, at + 1);
+    }
+
+    // A comment after the data: blanks, then ";" and anything.
+    static bool restIsComment(std::string_view rest, std::string& comment)
+    {
+        const std::string_view trimmed = trim(rest);
+        if (trimmed.empty())
+            return true;
+        if (trimmed.front() != ';')
+            return false;
+        // A carriage return at its end would not survive being written back.
+        comment = std::string(rest.substr(0, rest.find_last_not_of(" \t\r") + 1));
+        return true;
+    }
+
+    std::string data(const std::vector<std::string_view>& pieces, ValueLine& value) const
+    {
+        const std::string_view data = pieces.front();
+        if (data.starts_with('-')) {
+            value.deletion = true;
+            return restIsComment(data.substr(1), value.comment) ? std::string() : "a deletion has more after the \"-\"";
+        }
+        if (data.starts_with('"')) {
+            std::string text;
+            const std::size_t end = quoted(data, 0, text);
+            if (end == std::string_view::npos || !restIsComment(data.substr(end), value.comment))
+                return "a text value is not closed";
+            value.type = w32::RegSz;
+            value.data.assign(text.begin(), text.end());
+            value.data.push_back(0);
+            return sizeProblem(value.data.size());
+        }
+        if (startsWithIgnoreCase(data, "dword:"))
+            return dword(data.substr(6), value);
+        if (!isHex(data))
+            return "the value data is neither text, dword nor hex";
+        std::size_t colon = 3;
+        value.type = w32::RegBinary;
+        if (data.size() > 3 && data[3] == '(') {
+            const auto close = data.find("):");
+            if (close == std::string_view::npos || !hexNumber(data.substr(4, close - 4), value.type))
+                return "a hex(type) prefix is malformed";
+            colon = close + 1;
+        }
+        if (colon >= data.size() || data[colon] != ':')
+            return "the value data is neither text, dword nor hex";
+        std::vector<std::string_view> rest(pieces);
+        rest.front() = data.substr(colon + 1);
+        return hexBytes(rest, value);
+    }
+
+    // Version 5.00 holds expandable text as UTF-16LE. Only a value that is stored is converted:
+    // a kept line must read the same when the file is written back in that version.
+    std::string convertText(ValueLine& value) const
+    {
+        if (value.type != w32::RegExpandSz || version4_)
+            return {};
+        if (value.data.size() % 2 != 0)
+            return "an expandable text has an odd number of bytes";
+        const std::string text = codePageFromUtf16Le(
+            std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()));
+        value.data.assign(text.begin(), text.end());
+        return {};
+    }
+
+    static std::string sizeProblem(std::size_t bytes)
+    {
+        if (bytes <= reglimits::ValueDataBytes)
+            return {};
+        return "the value has " + withThousands(bytes) + " bytes, more than the "
+            + withThousands(reglimits::ValueDataBytes) + " this program keeps";
+    }
+
+    static int hexDigit(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        const char lower = foldCase(c);
+        if (lower >= 'a' && lower <= 'f')
+            return lower - 'a' + 10;
+        return -1;
+    }
+
+    static bool hexNumber(std::string_view text, std::uint32_t& number)
+    {
+        if (text.empty() || text.size() > 8)
+            return false;
+        number = 0;
+        for (const char c : text) {
+            const int digit = hexDigit(c);
+            if (digit < 0)
+                return false;
+            number = number << 4 | static_cast<std::uint32_t>(digit);
+        }
+        return true;
+    }
+
+    static std::string dword(std::string_view text, ValueLine& value)
+    {
+        const auto semicolon = std::min(text.find(';'), text.size());
+        std::uint32_t number = 0;
+        if (!hexNumber(trim(text.substr(0, semicolon)), number))
+            return "a dword is not 1 to 8 hex digits";
+        if (semicolon < text.size())
+            restIsComment(text.substr(text.substr(0, semicolon).find_last_not_of(" \t") + 1), value.comment);
+        value.type = w32::RegDword;
+        value.data = { static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
+            static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24) };
+        return {};
+    }
+
+    // "aa,bb,\" going on over the pieces; a comment may follow the last byte.
+    static std::string hexBytes(const std::vector<std::string_view>& pieces, ValueLine& value)
+    {
+        for (std::size_t piece = 0; piece < pieces.size(); ++piece) {
+            const bool last = piece + 1 == pieces.size();
+            std::string_view rest = pieces[piece];
+            const auto semicolon = std::min(rest.find(';'), rest.size());
+            if (semicolon < rest.size()) {
+                const std::size_t end = rest.substr(0, semicolon).find_last_not_of(" \t") + 1;
+                restIsComment(rest.substr(end), value.comment);
+                rest = rest.substr(0, semicolon);
+            }
+            rest = trim(rest);
+            if (!last) {
+                rest.remove_suffix(1); // the "\"
+                rest = trim(rest);
+            } else if (!rest.empty() && rest.back() == '\\') {
+                return "hex data goes on past its end";
+            }
+            if (last && rest.empty() && piece > 0)
+                return "hex data goes on past its end";
+            std::size_t i = 0;
+            while (i < rest.size()) {
+                i = skipBlanks(rest, i);
+                if (i + 1 >= rest.size() || hexDigit(rest[i]) < 0 || hexDigit(rest[i + 1]) < 0)
+                    return "hex data holds something other than two-digit bytes";
+                value.data.push_back(static_cast<std::uint8_t>(hexDigit(rest[i]) << 4 | hexDigit(rest[i + 1])));
+                if (value.data.size() > reglimits::ValueDataBytes)
+                    return sizeProblem(value.data.size());
+                i = skipBlanks(rest, i + 2);
+                if (i == rest.size())
+                    break;
+                if (rest[i] != ',')
+                    return "hex bytes are not separated by commas";
+                i = skipBlanks(rest, i + 1);
+                if (i == rest.size() && last)
+                    return "hex data ends in a comma";
+            }
+        }
+        return {};
+    }
+
+    using Node = RegHive::Node;
+    static constexpr std::size_t maxProblemsKept = 20;
+
+    std::string_view text_;
+    std::size_t position_ = 0;
+    std::size_t lineNumber_ = 0;
+    RegParseResult& result_;
+    RegHive& hive_;
+    bool version4_ = false;
+    Context context_ = Context::Preamble;
+    RegKey* key_ = nullptr;
+    VerbatimLines* kept_ = nullptr;
+    VerbatimLines pending_; // kept lines not yet placed
+};
+
+RegParseResult ParseRegFile(std::string_view bytes, const std::string& rootName)
+{
+    RegParseResult result { RegHive(rootName), {}, {}, 0 };
+    if (bytes.size() > reglimits::FileBytes) {
+        result.error = "the file has " + withThousands(bytes.size()) + " bytes, more than the "
+            + withThousands(reglimits::FileBytes) + " a registry file may have";
+        return result;
+    }
+    std::string decoded;
+    std::string_view text = bytes;
+    if (bytes.starts_with("\xFF\xFE")) {
+        if (bytes.size() % 2 != 0) {
+            result.error = "the UTF-16 text has an odd number of bytes";
+            return result;
+        }
+        decoded = codePageFromUtf16Le(bytes.substr(2));
+        text = decoded;
+    } else if (bytes.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
+    RegFileParser(text, result).run();
+    return result;
 }
 
 std::string SerialiseRegFile(const RegHive& hive)
 {
     std::string out(RegFileHeader);
     out += "\n\n";
-    for (const auto& key : hive.keys) {
-        out += '[';
-        out += hive.rootName;
-        if (!key.path.empty()) {
-            out += '\\';
-            out += key.path;
-        }
-        out += "]\n";
-        for (const auto& value : key.values)
-            appendValue(out, value);
+    appendLines(out, hive.preamble_);
+    if (!hive.preamble_.empty())
         out += '\n';
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> Utf8ToUtf16Le(const std::vector<std::uint8_t>& text)
-{
-    std::vector<std::uint8_t> out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::uint32_t code = decodeUtf8(text, i);
-        if (code >= 0x10000) {
-            appendUtf16(out, 0xD800 | (code - 0x10000) >> 10);
-            appendUtf16(out, 0xDC00 | ((code - 0x10000) & 0x3FF));
-        } else {
-            appendUtf16(out, code);
+    for (const auto& section : hive.sections_) {
+        if (!section.key) {
+            appendLines(out, section.lines);
+            out += '\n';
+            continue;
         }
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> Utf16LeToUtf8(const std::vector<std::uint8_t>& bytes)
-{
-    std::vector<std::uint8_t> out;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        std::uint32_t unit = bytes[i] | static_cast<std::uint32_t>(bytes[i + 1]) << 8;
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
-            const std::uint32_t low = bytes[i + 2] | static_cast<std::uint32_t>(bytes[i + 3]) << 8;
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
+        const RegKey& key = *section.key;
+        appendLines(out, key.leading_);
+        out += '[';
+        out += hive.rootName_;
+        if (!key.path_.empty()) {
+            out += '\\';
+            out += key.path_;
         }
-        appendUtf8(out, unit);
+        out += ']';
+        out += key.comment_;
+        out += '\n';
+        for (const auto& value : key.values_) {
+            appendLines(out, value.before);
+            appendValue(out, value);
+        }
+        appendLines(out, key.tail_);
+        out += '\n';
     }
     return out;
 }

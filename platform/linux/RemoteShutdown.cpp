@@ -1,5 +1,6 @@
 #include "RemoteShutdown.h"
 
+#include "AtomicFile.h"
 #include "BoundedProcess.h"
 #include "UserDirectories.h"
 #include "platform/Win32Constants.h"
@@ -306,12 +307,17 @@ std::optional<std::filesystem::path> RemoteShutdown::authFile(const std::string&
         error = fail(computer, errorAccessDenied, "cannot read " + path.string() + ": " + std::strerror(errno));
         return std::nullopt;
     }
+    // A password file is the user's alone: no one else may read or change it.
+    std::ostringstream why;
     const unsigned mode = info.st_mode & 07777;
-    if (!S_ISREG(info.st_mode) || mode != 0600 || info.st_uid != ::geteuid()) {
-        std::ostringstream why;
-        why << "refusing " << path.string() << ": it must be a file of yours with mode 0600 (it has mode 0" << std::oct
-            << mode << ")";
-        error = fail(computer, errorAccessDenied, why.str());
+    if (!S_ISREG(info.st_mode))
+        why << "it is " << FileKindName(info.st_mode) << ", not a regular file";
+    else if (info.st_uid != ::geteuid())
+        why << "it belongs to user " << info.st_uid << ", not to you (user " << ::geteuid() << ")";
+    else if ((mode & (S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH)) != 0)
+        why << "others may read or write it (mode 0" << std::oct << mode << "); make it 0600 or 0400";
+    if (!why.str().empty()) {
+        error = fail(computer, errorAccessDenied, "refusing " + path.string() + ": " + why.str());
         return std::nullopt;
     }
     return path;

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string_view>
@@ -56,6 +57,18 @@ std::string describe(const std::string& where, int error)
     return where + ": " + std::strerror(error);
 }
 
+// The mount a directory, or an entry of it, belongs to; nothing where the kernel does not say
+// (before Linux 5.8). A bind mount shares the device number of the file system it shows, so
+// only the mount's own identifier tells it apart. Never mounts anything on access.
+std::optional<std::uint64_t> mountIdOf(int directory, const char* name = "")
+{
+    struct statx status { };
+    const int flags = (*name ? AT_SYMLINK_NOFOLLOW : AT_EMPTY_PATH) | AT_NO_AUTOMOUNT;
+    if (::statx(directory, name, flags, STATX_MNT_ID, &status) == 0 && (status.stx_mask & STATX_MNT_ID) != 0)
+        return status.stx_mnt_id;
+    return std::nullopt;
+}
+
 } // namespace
 
 // One emptying run; collects what could not be removed.
@@ -75,9 +88,9 @@ public:
                 problem(dataHome.string(), errno);
             return;
         }
-        UniqueFd trash = openDirectory(home.get(), "Trash", (dataHome / "Trash").string());
-        if (trash)
-            emptyTrash(trash.get(), (dataHome / "Trash").string());
+        const std::string where = (dataHome / "Trash").string();
+        if (UniqueFd trash = enter(home.get(), "Trash", where))
+            emptyTrash(trash.get(), where);
     }
 
     void volumeTrashes(const std::filesystem::path& topdir)
@@ -88,9 +101,10 @@ public:
         const std::string uid = std::to_string(uid_);
         sharedTrash(top.get(), topdir / ".Trash", uid);
         const std::string own = ".Trash-" + uid;
-        UniqueFd trash = openDirectory(top.get(), own.c_str(), (topdir / own).string());
-        if (trash && ownedByUser(trash.get(), (topdir / own).string()))
-            emptyTrash(trash.get(), (topdir / own).string());
+        const std::string where = (topdir / own).string();
+        UniqueFd trash = enter(top.get(), own.c_str(), where);
+        if (trash && ownedByUser(trash.get(), where))
+            emptyTrash(trash.get(), where);
     }
 
 private:
@@ -98,46 +112,84 @@ private:
     // the user's own subdirectory in it.
     void sharedTrash(int top, const std::filesystem::path& shared, const std::string& uid)
     {
-        UniqueFd sharedFd(::openat(top, ".Trash", directoryFlags));
+        UniqueFd sharedFd = enter(top, ".Trash", shared.string(), Quiet::Yes);
         struct stat status { };
         if (!sharedFd || ::fstat(sharedFd.get(), &status) != 0 || (status.st_mode & S_ISVTX) == 0)
             return;
-        UniqueFd trash = openDirectory(sharedFd.get(), uid.c_str(), (shared / uid).string());
-        if (trash && ownedByUser(trash.get(), (shared / uid).string()))
-            emptyTrash(trash.get(), (shared / uid).string());
+        const std::string where = (shared / uid).string();
+        UniqueFd trash = enter(sharedFd.get(), uid.c_str(), where);
+        if (trash && ownedByUser(trash.get(), where))
+            emptyTrash(trash.get(), where);
     }
 
+    // The files first; then the information about each, but only about files that are gone, so
+    // that nothing the trash still holds loses its entry.
     void emptyTrash(int trash, const std::string& where)
     {
-        struct stat trashStatus { };
-        if (::fstat(trash, &trashStatus) != 0) {
-            problem(where, errno);
+        const std::string filesWhere = where + "/files";
+        UniqueFd files = enter(trash, "files", filesWhere);
+        const bool filesAbsent = !files && errno == ENOENT;
+        if (files)
+            removeContents(files.get(), 0, filesWhere);
+        if (!files && !filesAbsent)
+            return; // the entries may still have their files
+        const std::string infoWhere = where + "/info";
+        UniqueFd info = enter(trash, "info", infoWhere);
+        if (!info)
             return;
-        }
-        for (const char* part : { "files", "info" }) {
-            const std::string label = where + "/" + part;
-            UniqueFd directory = openDirectory(trash, part, label);
-            struct stat status { };
-            if (!directory)
-                continue;
-            if (::fstat(directory.get(), &status) != 0) {
-                problem(label, errno);
-                continue;
+        forEachEntry(info.get(), infoWhere, [&](const char* name, const std::string& at) {
+            constexpr std::string_view suffix = ".trashinfo";
+            const std::string_view entry(name);
+            if (files && entry.ends_with(suffix)) {
+                const std::string file(entry.substr(0, entry.size() - suffix.size()));
+                struct stat status { };
+                if (::fstatat(files.get(), file.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
+                    return; // still there, and already told
             }
-            if (status.st_dev != trashStatus.st_dev) {
-                problem(label, EXDEV); // another file system mounted over it
-                continue;
-            }
-            removeContents(directory.get(), status.st_dev, 0, label);
-        }
+            removeEntry(info.get(), name, 0, at);
+        });
     }
 
-    // Nothing when the directory does not exist; a problem when it is a link or no directory.
-    UniqueFd openDirectory(int parent, const char* name, const std::string& where)
+    enum class Quiet { No, Yes };
+
+    // Opens a directory below `parent` to empty it: never a link, never another mount; one of
+    // the user's own that they may not read or write is made so first (from its parent, which
+    // needs no access to the directory itself). Nothing when it does not exist, errno ENOENT.
+    UniqueFd enter(int parent, const char* name, const std::string& where, Quiet quiet = Quiet::No)
     {
+        struct stat status { };
+        if (::fstatat(parent, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT && quiet == Quiet::No)
+                problem(where, errno);
+            return UniqueFd();
+        }
+        auto refuse = [&](int error) {
+            if (quiet == Quiet::No)
+                problem(where, error);
+            errno = error;
+            return UniqueFd();
+        };
+        if (!S_ISDIR(status.st_mode))
+            return refuse(S_ISLNK(status.st_mode) ? ELOOP : ENOTDIR);
+        const auto parentMount = mountIdOf(parent);
+        if (!parentMount) {
+            if (quiet == Quiet::No)
+                problem(where + ": this system does not tell mounts apart (Linux 5.8 or later does)");
+            errno = ENOSYS;
+            return UniqueFd();
+        }
+        if (mountIdOf(parent, name) != parentMount)
+            return refuse(EXDEV); // a mount inside the trash: its files are not trash
+        if (status.st_uid == uid_ && (status.st_mode & S_IRWXU) != S_IRWXU
+            && ::fchmodat(parent, name, (status.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW) != 0)
+            return refuse(errno);
         UniqueFd fd(::openat(parent, name, directoryFlags));
-        if (!fd && errno != ENOENT)
-            problem(where, errno == ENOTDIR ? ELOOP : errno);
+        struct stat opened { };
+        if (!fd || ::fstat(fd.get(), &opened) != 0)
+            return refuse(errno);
+        // Replaced or mounted over while we looked.
+        if (opened.st_ino != status.st_ino || opened.st_dev != status.st_dev || mountIdOf(fd.get()) != parentMount)
+            return refuse(EXDEV);
         return fd;
     }
 
@@ -155,7 +207,7 @@ private:
         return true;
     }
 
-    void removeContents(int directory, dev_t device, int depth, const std::string& where)
+    template <typename Visit> void forEachEntry(int directory, const std::string& where, Visit visit)
     {
         UniqueFd listingFd(::fcntl(directory, F_DUPFD_CLOEXEC, 0));
         std::unique_ptr<DIR, DirCloser> listing(listingFd ? ::fdopendir(listingFd.get()) : nullptr);
@@ -166,13 +218,18 @@ private:
         listingFd.release();
         while (const dirent* entry = ::readdir(listing.get())) {
             const std::string_view name(entry->d_name);
-            if (name == "." || name == "..")
-                continue;
-            removeEntry(directory, entry->d_name, device, depth, where + "/" + entry->d_name);
+            if (name != "." && name != "..")
+                visit(entry->d_name, where + "/" + entry->d_name);
         }
     }
 
-    void removeEntry(int directory, const char* name, dev_t device, int depth, const std::string& where)
+    void removeContents(int directory, int depth, const std::string& where)
+    {
+        forEachEntry(directory, where,
+            [&](const char* name, const std::string& at) { removeEntry(directory, name, depth, at); });
+    }
+
+    void removeEntry(int directory, const char* name, int depth, const std::string& where)
     {
         struct stat status { };
         if (::fstatat(directory, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -185,36 +242,27 @@ private:
                 problem(where, errno);
             return;
         }
-        if (status.st_dev != device) {
-            problem(where, EXDEV); // a mount inside the trash: its files are not trash
-            return;
-        }
         if (depth >= maxDepth) {
             problem(where, ENAMETOOLONG);
             return;
         }
-        UniqueFd child(::openat(directory, name, directoryFlags));
-        struct stat opened { };
-        if (!child || ::fstat(child.get(), &opened) != 0) {
-            problem(where, errno);
+        UniqueFd child = enter(directory, name, where);
+        if (!child)
             return;
-        }
-        if (opened.st_ino != status.st_ino || opened.st_dev != status.st_dev)
-            return; // replaced while we looked; left for the next run
-        // Read-only directories (unpacked archives, module caches) must become writable to be emptied.
-        if (opened.st_uid == ::geteuid() && (opened.st_mode & S_IRWXU) != S_IRWXU)
-            ::fchmod(child.get(), (opened.st_mode & 07777) | S_IRWXU);
-        removeContents(child.get(), device, depth + 1, where);
+        removeContents(child.get(), depth + 1, where);
         child.reset();
         if (::unlinkat(directory, name, AT_REMOVEDIR) != 0 && errno != ENOENT)
             problem(where, errno);
     }
 
-    void problem(const std::string& where, int error)
+    void problem(const std::string& where, int error) { problem(describe(where, error)); }
+
+    void problem(std::string text)
     {
         outcome_.complete = false;
+        ++outcome_.failures;
         if (outcome_.problems.size() < maxProblems)
-            outcome_.problems.push_back(describe(where, error));
+            outcome_.problems.push_back(std::move(text));
     }
 
     uid_t uid_;
@@ -264,7 +312,7 @@ TrashCan::Outcome TrashCan::EmptyAll() const
     Outcome outcome;
     Walk walk(locations_.uid, outcome);
     if (locations_.dataHome.empty())
-        outcome = { false, { "the home trash: no home directory is known" } };
+        outcome = { false, 1, { "the home trash: no home directory is known" } };
     else
         walk.homeTrash(locations_.dataHome);
     for (const auto& point : MountPoints())

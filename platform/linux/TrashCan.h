@@ -12,8 +12,10 @@ namespace vespern {
 //
 // Everything is removed through directory descriptors, never through a path and never through
 // a symbolic link: a link inside the trash is removed as a link and its target stays, a trash
-// directory that is itself a link is left alone, and a file system mounted inside the trash is
-// not entered.
+// directory that is itself a link is left alone, and another mount inside the trash (a bind
+// mount of a directory elsewhere too) is not entered. The user's own directories that they may
+// not read or write are made so before they are emptied. An entry's information goes only once
+// its file is gone, so the trash never lists less than it holds.
 class TrashCan {
 public:
     struct Locations {
@@ -24,6 +26,7 @@ public:
 
     struct Outcome {
         bool complete = true;
+        std::size_t failures = 0; // what could not be removed or entered
         std::vector<std::string> problems; // "path: reason", the first few
     };
 

@@ -5,6 +5,7 @@ have asked of the system and that it ends by itself with status 0."""
 import os
 import subprocess
 import tempfile
+import time
 import unittest
 
 PROGRAM = os.environ.get("VESPERN_PROGRAM", "vespern")
@@ -36,7 +37,36 @@ def tree(root):
     return found
 
 
-def run(*arguments, timeout=20, prepare=None, trees=None, display=True):
+def start_xvfb():
+    """An X server of the test's own; returns its display and process."""
+    read, write = os.pipe()
+    process = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp", "-screen", "0", "800x600x24"],
+                               pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as pipe:
+        number = pipe.readline().strip()
+    if not number.isdigit():
+        process.kill()
+        raise RuntimeError("Xvfb did not start")
+    return ":" + number, process
+
+
+def answer_message_box(env, process, title="Vespern", wait=15):
+    """Waits for a window with this title, as a person would see it, and presses Return."""
+    deadline = time.monotonic() + wait
+    while time.monotonic() < deadline and process.poll() is None:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], env=env,
+                               capture_output=True, text=True)
+        if found.stdout.strip():
+            subprocess.run(["xdotool", "key", "Return"], env=env, check=True)
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def run(*arguments, timeout=20, prepare=None, trees=None, display=True, message_box=None):
+    """Runs the program headless; with message_box (a list), on an X server of its own instead,
+    pressing Return in the message box it shows and noting in the list that one was shown."""
     with tempfile.TemporaryDirectory(prefix="vespern-cli-") as home:
         if prepare:
             prepare(home)
@@ -57,8 +87,24 @@ def run(*arguments, timeout=20, prepare=None, trees=None, display=True):
         if not display:  # a terminal, ssh or a timer unit: no display and no Qt platform chosen
             for name in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
                 env.pop(name, None)
-        completed = subprocess.run([PROGRAM, *arguments], env=env, capture_output=True, text=True,
-                                   timeout=timeout, stdin=subprocess.DEVNULL)
+        if message_box is None:
+            completed = subprocess.run([PROGRAM, *arguments], env=env, capture_output=True, text=True,
+                                       timeout=timeout, stdin=subprocess.DEVNULL)
+        else:
+            display, server = start_xvfb()
+            try:
+                # A bus address that leads nowhere: without one, D-Bus would start a bus of its
+                # own for the X display, and write below the home.
+                env.update({"DISPLAY": display, "QT_QPA_PLATFORM": "xcb",
+                            "DBUS_SESSION_BUS_ADDRESS": "unix:path=" + os.path.join(home, "no-bus")})
+                process = subprocess.Popen([PROGRAM, *arguments], env=env, stdout=subprocess.PIPE,
+                                           stderr=subprocess.PIPE, text=True, stdin=subprocess.DEVNULL)
+                message_box.append(answer_message_box(env, process))
+                stdout, stderr = process.communicate(timeout=timeout)
+                completed = subprocess.CompletedProcess(process.args, process.returncode, stdout, stderr)
+            finally:
+                server.kill()
+                server.wait()
         if trees is not None:
             trees.append(tree(home))
     printed = [line[len("dry run: "):] for line in completed.stderr.splitlines() if line.startswith("dry run: ")]
@@ -130,20 +176,24 @@ class OneShot(unittest.TestCase):
                 os.makedirs(os.path.dirname(path), exist_ok=True)
                 with open(path, "w") as handle:
                     handle.write(text)
-            # Options that ask for the recycle bin and a program, in a store that cannot be
-            # parsed: the start-up load reads it and must leave it where it is.
+            # Options that ask for the recycle bin, in a store with a line that cannot be read:
+            # the start-up load reads it, tells the user in a message box (there is no
+            # notification area) and must leave it where it is.
             write("registry/HKEY_CLASSES_ROOT.reg", "Windows Registry Editor Version 5.00\n\n"
                   "[HKEY_CLASSES_ROOT\\vespern\\setting]\n\"empty recycle bin\"=\"1\n")
             write("data/Trash/files/letter.txt", "kept")
             write("data/Trash/info/letter.txt.trashinfo", "[Trash Info]\nPath=/tmp/letter.txt\n")
             write("Desktop/SHUTDOWN.link", "an older link")
         trees = []
-        completed, printed = run(os.path.join("Desktop", "SHUTDOWN.link"), prepare=prepare, trees=trees)
+        shown = []
+        completed, printed = run(os.path.join("Desktop", "SHUTDOWN.link"), prepare=prepare, trees=trees,
+                                 message_box=shown)
+        self.assertEqual(shown, [True], "the unreadable line is told in a message box")
         self.assertEqual(completed.returncode, 0, completed.stderr)
         self.assertEqual(requests(printed), ["ExitWindowsEx uFlags=1 dwReserved=0"])
         self.assertEqual(sorted(trees[1]), sorted(trees[0]))
         self.assertEqual(trees[1], trees[0])
-        self.assertIn("HKEY_CLASSES_ROOT.reg cannot be read", completed.stderr)
+        self.assertIn("HKEY_CLASSES_ROOT.reg line 4: a text value is not closed", completed.stderr)
 
     def test_help_and_version_print_and_end(self):
         completed, _ = run("--help")

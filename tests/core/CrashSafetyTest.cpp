@@ -37,9 +37,10 @@ void expectWholeStates(const OptionsHarness& h, int round)
         if (!std::filesystem::exists(file))
             continue;
         const RegParseResult parsed = ParseRegFile(ReadText(file), root);
-        ASSERT_TRUE(parsed.ok) << "round " << round << " " << root << ": " << parsed.error;
-        for (const auto& key : parsed.hive.keys) {
-            for (const auto& value : key.values) {
+        ASSERT_TRUE(parsed.ok()) << "round " << round << " " << root << ": " << parsed.error;
+        EXPECT_EQ(parsed.problemCount, 0u) << "round " << round << " " << root;
+        for (const RegKey* key : parsed.hive.keys()) {
+            for (const auto& value : key->values()) {
                 const std::string text(value.data.begin(), value.data.end());
                 if (value.type == w32::RegDword) {
                     EXPECT_TRUE(text == std::string("\1\0\0\0", 4) || text == std::string(4, '\0')) << value.name;

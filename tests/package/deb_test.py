@@ -19,10 +19,10 @@ def run(*command, **kwargs):
     return subprocess.run(command, capture_output=True, text=True, timeout=300, **kwargs)
 
 
-def marked_depends():
-    """The packages tools/debian-packages.txt marks as the package's dependencies."""
+def marked(relation):
+    """The packages tools/debian-packages.txt marks with the relation ("depends", "recommends")."""
     with open(os.path.join(SOURCE, "tools/debian-packages.txt"), encoding="utf-8") as listed:
-        return [line.split()[0] for line in listed if re.match(r"^[a-z0-9][a-z0-9.+-]*\s+depends\b", line)]
+        return [line.split()[0] for line in listed if re.match(r"^[a-z0-9][a-z0-9.+-]*\s+" + relation + r"\b", line)]
 
 
 class DebianPackage(unittest.TestCase):
@@ -49,8 +49,9 @@ class DebianPackage(unittest.TestCase):
 
     def test_dependencies_are_the_linked_libraries_and_the_marked_packages(self):
         depends = [alternative.split()[0] for alternative in self.field("Depends").split(", ")]
-        for package in marked_depends() + ["libqt6widgets6", "libsystemd0", "libjpeg62-turbo"]:
+        for package in marked("depends") + ["libqt6widgets6", "libsystemd0", "libjpeg62-turbo"]:
             self.assertIn(package, depends)
+        self.assertEqual(self.field("Recommends").split(", "), marked("recommends"))
         self.assertEqual(self.field("Package"), "vespern")
         self.assertEqual(self.field("Version"), VERSION)
 

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <pwd.h>
+#include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vespern::test {
@@ -21,7 +24,9 @@ std::span<const std::uint8_t> sz(const char* text)
 
 struct Registry {
     Registry()
-        : platform(LinuxPaths {}, [this](const std::string& line) { errors.push_back(line); })
+        : platform(
+            LinuxPaths {}, [this](const std::string& line) { errors.push_back(line); },
+            [this](const UserNotice& notice) { notices.push_back(notice); })
     {
     }
 
@@ -46,9 +51,41 @@ struct Registry {
         return std::string(data.begin(), data.end());
     }
 
+    HKey open(HKey root, const std::string& path)
+    {
+        HKey key = 0;
+        EXPECT_EQ(platform.RegOpenKeyExA(root, path, 0, w32::KeyAllAccess, key), 0) << path;
+        return key;
+    }
+
+    std::filesystem::path file(const char* root) const { return dirs.registry / (std::string(root) + ".reg"); }
+
+    // The files kept aside for a root, oldest name first.
+    std::vector<std::filesystem::path> keptAside(const char* root) const
+    {
+        std::vector<std::filesystem::path> aside;
+        for (const auto& entry : std::filesystem::directory_iterator(dirs.registry))
+            if (entry.path().filename().string().starts_with(std::string(root) + ".reg.corrupt-"))
+                aside.push_back(entry.path());
+        std::sort(aside.begin(), aside.end());
+        return aside;
+    }
+
     TempUserDirs dirs;
     std::vector<std::string> errors;
+    std::vector<UserNotice> notices;
     LinuxPlatform platform;
+};
+
+constexpr char optionsHeader[] = "Windows Registry Editor Version 5.00\n\n[HKEY_CLASSES_ROOT\\vespern\\setting]\n";
+
+// Ends the test run instead of letting it hang on a read that never returns.
+class HangGuard {
+public:
+    HangGuard() { ::alarm(20); }
+    ~HangGuard() { ::alarm(0); }
+    HangGuard(const HangGuard&) = delete;
+    HangGuard& operator=(const HangGuard&) = delete;
 };
 
 TEST(LinuxRegistry, QueriesFollowTheSystemRules)
@@ -119,34 +156,164 @@ TEST(LinuxRegistry, AFailedWriteLeavesTheFileAsItWas)
 TEST(LinuxRegistry, AnUnreadableFileIsKeptAsideAtTheNextChangeAndReadsAsEmptyTillThen)
 {
     Registry r;
-    const auto file = r.dirs.registry / "HKEY_CLASSES_ROOT.reg";
-    const std::string broken
-        = "Windows Registry Editor Version 5.00\n\n[HKEY_CLASSES_ROOT\\vespern\\setting]\n\"start up\"=\"1\n";
+    const auto file = r.file("HKEY_CLASSES_ROOT");
+    const std::string broken = "[HKEY_CLASSES_ROOT\\vespern\\setting]\n\"start up\"=\"1\"\n"; // no header
     WriteText(file, broken);
-    auto keptAside = [&] {
-        std::vector<std::filesystem::path> aside;
-        for (const auto& entry : std::filesystem::directory_iterator(r.dirs.registry))
-            if (entry.path().filename().string().starts_with("HKEY_CLASSES_ROOT.reg.corrupt-"))
-                aside.push_back(entry.path());
-        return aside;
-    };
     HKey key = 0;
     for (int read = 0; read < 2; ++read)
         EXPECT_EQ(r.platform.RegOpenKeyExA(w32::HkeyClassesRoot, "\\vespern\\setting", 0, w32::KeyAllAccess, key),
             static_cast<std::int32_t>(w32::ErrorFileNotFound));
-    // Reads report it once and leave it in place.
+    // Reads tell it once, in the window too, and leave it in place.
     ASSERT_EQ(r.errors.size(), 1u);
-    EXPECT_NE(r.errors[0].find("line 4"), std::string::npos) << r.errors[0];
+    EXPECT_NE(r.errors[0].find("line 1: the file does not start with"), std::string::npos) << r.errors[0];
+    ASSERT_EQ(r.notices.size(), 1u);
+    EXPECT_EQ(r.notices[0].kind, NoticeKind::Error);
+    EXPECT_NE(r.notices[0].text.find(file.string() + " cannot be read"), std::string::npos) << r.notices[0].text;
     EXPECT_EQ(ReadText(file), broken);
-    EXPECT_TRUE(keptAside().empty());
+    EXPECT_TRUE(r.keptAside("HKEY_CLASSES_ROOT").empty());
 
     key = r.create(w32::HkeyClassesRoot, "\\vespern\\setting");
-    const auto aside = keptAside();
+    auto aside = r.keptAside("HKEY_CLASSES_ROOT");
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(ReadText(aside[0]), broken);
     EXPECT_EQ(r.platform.RegSetValueExA(key, "start up", w32::RegSz, sz("0")), 0);
     ASSERT_EQ(r.errors.size(), 2u);
     EXPECT_NE(r.errors[1].find("kept as " + aside[0].string()), std::string::npos) << r.errors[1];
+
+    // Another unreadable version within the same second gets a name of its own.
+    const std::string second = "garbage of the second kind\n";
+    WriteText(file, second);
+    ASSERT_EQ(r.platform.RegSetValueExA(key, "start up", w32::RegSz, sz("1")), 0);
+    aside = r.keptAside("HKEY_CLASSES_ROOT");
+    ASSERT_EQ(aside.size(), 2u);
+    std::set<std::string> contents { ReadText(aside[0]), ReadText(aside[1]) };
+    EXPECT_EQ(contents, (std::set<std::string> { broken, second }));
+    EXPECT_EQ(r.read(key, "start up"), std::string("1", 2));
+}
+
+TEST(LinuxRegistry, ABadLineCostsOnlyThatLineAndIsKeptWithTheCommentsAtTheNextSave)
+{
+    Registry r;
+    const auto file = r.file("HKEY_CLASSES_ROOT");
+    const std::string lines = "; my options, edited by hand\n"
+                              "\"start up\" = \"1\" ; on since the new laptop\n"
+                              "\"empty recycle bin\"=\"1\n"
+                              "\"stay on top\"=\"1\"\n";
+    WriteText(file, optionsHeader + lines);
+    const HKey key = r.open(w32::HkeyClassesRoot, "\\vespern\\setting");
+    EXPECT_EQ(r.read(key, "start up"), std::string("1", 2));
+    EXPECT_EQ(r.read(key, "stay on top"), std::string("1", 2));
+    EXPECT_EQ(r.read(key, "empty recycle bin"), std::nullopt);
+    ASSERT_EQ(r.notices.size(), 1u) << "told once, however often it is read";
+    EXPECT_EQ(r.notices[0].kind, NoticeKind::Warning);
+    EXPECT_NE(r.notices[0].text.find("line 6 cannot be read (a text value is not closed)"), std::string::npos)
+        << r.notices[0].text;
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_NE(r.errors[0].find(file.string() + " line 6: a text value is not closed"), std::string::npos)
+        << r.errors[0];
+
+    ASSERT_EQ(r.platform.RegSetValueExA(key, "program", w32::RegSz, sz("/usr/bin/true")), 0);
+    // The values in the form the registry editor writes, the rest as it was.
+    EXPECT_EQ(ReadText(file),
+        optionsHeader
+            + std::string("; my options, edited by hand\n"
+                          "\"start up\"=\"1\" ; on since the new laptop\n"
+                          "\"empty recycle bin\"=\"1\n"
+                          "\"stay on top\"=\"1\"\n"
+                          "\"program\"=\"/usr/bin/true\"\n\n"));
+    EXPECT_TRUE(r.keptAside("HKEY_CLASSES_ROOT").empty());
+    EXPECT_EQ(r.notices.size(), 1u) << "our own save is no new version to tell about";
+}
+
+TEST(LinuxRegistry, AKeyHundredThousandLevelsDeepIsRefusedWithAMessage)
+{
+    Registry r;
+    std::string deep = "[HKEY_CLASSES_ROOT";
+    for (int level = 0; level < 100000; ++level)
+        deep += "\\a";
+    WriteText(r.file("HKEY_CLASSES_ROOT"), optionsHeader + std::string("\"start up\"=\"1\"\n") + deep + "]\n");
+    const HKey key = r.open(w32::HkeyClassesRoot, "\\vespern\\setting");
+    EXPECT_EQ(r.read(key, "start up"), std::string("1", 2));
+    ASSERT_EQ(r.notices.size(), 1u);
+    EXPECT_NE(r.notices[0].text.find("line 5 cannot be read (the key is 100,000 levels deep, more than the 512"),
+        std::string::npos)
+        << r.notices[0].text.substr(0, 300);
+    ASSERT_EQ(r.platform.RegSetValueExA(key, "start up", w32::RegSz, sz("0")), 0);
+    EXPECT_NE(ReadText(r.file("HKEY_CLASSES_ROOT")).find(deep + "]\n"), std::string::npos);
+    // Nor can the program create one.
+    HKey created = 0;
+    std::uint32_t disposition = 0;
+    EXPECT_EQ(
+        r.platform.RegCreateKeyExA(w32::HkeyCurrentUser, deep.substr(18), 0, w32::KeyAllAccess, created, disposition),
+        87);
+}
+
+TEST(LinuxRegistry, WhatIsNoRegularFileIsRefusedAtOnceAndNeverWritten)
+{
+    Registry r;
+    const auto fifo = r.file("HKEY_CLASSES_ROOT");
+    std::filesystem::create_directories(fifo.parent_path());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", r.file("HKEY_CURRENT_USER"));
+    std::filesystem::create_directory(r.file("HKEY_LOCAL_MACHINE"));
+    const HangGuard guard;
+    const std::vector<std::pair<HKey, const char*>> cases = {
+        { w32::HkeyClassesRoot, "a named pipe (FIFO)" },
+        { w32::HkeyCurrentUser, "a character device" },
+        { w32::HkeyLocalMachine, "a directory" },
+    };
+    for (const auto& [root, kind] : cases) {
+        SCOPED_TRACE(kind);
+        r.notices.clear();
+        HKey key = 0;
+        EXPECT_EQ(r.platform.RegOpenKeyExA(root, "\\vespern", 0, w32::KeyAllAccess, key),
+            static_cast<std::int32_t>(w32::ErrorFileNotFound));
+        ASSERT_EQ(r.notices.size(), 1u);
+        EXPECT_NE(r.notices[0].text.find(std::string("it is ") + kind + ", not a regular file"), std::string::npos)
+            << r.notices[0].text;
+        std::uint32_t disposition = 0;
+        EXPECT_NE(r.platform.RegCreateKeyExA(root, "\\vespern", 0, w32::KeyAllAccess, key, disposition), 0);
+        EXPECT_EQ(r.notices.size(), 1u);
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_symlink(r.file("HKEY_CURRENT_USER")));
+    EXPECT_TRUE(std::filesystem::is_directory(r.file("HKEY_LOCAL_MACHINE")));
+}
+
+TEST(LinuxRegistry, ASymbolicLinkStaysAndItsTargetIsWritten)
+{
+    Registry r;
+    const auto target = r.dirs.root / "dotfiles" / "options.reg";
+    WriteText(target, optionsHeader + std::string("; kept in my dotfiles\n\"start up\"=\"1\"\n"));
+    std::filesystem::create_directories(r.dirs.registry);
+    std::filesystem::create_symlink("../dotfiles/options.reg", r.file("HKEY_CLASSES_ROOT"));
+    const HKey key = r.open(w32::HkeyClassesRoot, "\\vespern\\setting");
+    ASSERT_EQ(r.platform.RegSetValueExA(key, "stay on top", w32::RegSz, sz("1")), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(r.file("HKEY_CLASSES_ROOT")));
+    const std::string written = ReadText(target);
+    EXPECT_NE(written.find("; kept in my dotfiles\n\"start up\"=\"1\"\n\"stay on top\"=\"1\"\n"), std::string::npos)
+        << written;
+    // Nothing of the write is left beside the link: it all happened in the target's directory.
+    std::vector<std::string> beside;
+    for (const auto& entry : std::filesystem::directory_iterator(r.dirs.registry))
+        beside.push_back(entry.path().filename().string());
+    EXPECT_EQ(beside, std::vector<std::string> { "HKEY_CLASSES_ROOT.reg" });
+    EXPECT_EQ(r.read(key, "stay on top"), std::string("1", 2));
+}
+
+TEST(LinuxRegistry, AChangeByAnotherProgramIsSeenAtTheNextCall)
+{
+    Registry r;
+    const HKey key = r.create(w32::HkeyClassesRoot, "\\vespern\\setting");
+    ASSERT_EQ(r.platform.RegSetValueExA(key, "start up", w32::RegSz, sz("1")), 0);
+    // Another program's atomic write.
+    const auto file = r.file("HKEY_CLASSES_ROOT");
+    WriteText(file.string() + ".new", optionsHeader + std::string("\"start up\"=\"0\"\n"));
+    std::filesystem::rename(file.string() + ".new", file);
+    EXPECT_EQ(r.read(key, "start up"), std::string("0", 2));
+    std::filesystem::remove(file);
+    EXPECT_EQ(r.read(key, "start up"), std::nullopt);
+    EXPECT_TRUE(r.notices.empty());
 }
 
 TEST(LinuxRegistry, TheRunValueIsTheDesktopAutostartEntry)

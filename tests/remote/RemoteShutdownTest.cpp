@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -131,16 +132,58 @@ TEST_F(RemoteShutdownWithoutServer, MissingClientIsNamed)
     EXPECT_NE(lines_[0].find("python3-samba"), std::string::npos) << lines_[0];
 }
 
-TEST_F(RemoteShutdownWithoutServer, AuthFileReadableByOthersIsRefused)
+TEST_F(RemoteShutdownWithoutServer, TheAuthFileMustBeTheUsersAloneAndTheRefusalSaysWhy)
 {
-    for (const mode_t mode : { 0644, 0640, 0604, 0700 }) {
-        SCOPED_TRACE(mode);
-        writeAuthFile(mode);
-        EXPECT_EQ(send("127.0.0.1"), w32::ErrorAccessDenied);
+    const auto path = home_.path() / ".config" / "vespern" / "remote.auth";
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* reason; // nullptr: accepted
+    };
+    const bool root = ::geteuid() == 0;
+    const Case cases[] = {
+        { "0600", [&] { writeAuthFile(0600); }, nullptr },
+        { "0400, stricter", [&] { writeAuthFile(0400); }, nullptr },
+        { "0700", [&] { writeAuthFile(0700); }, nullptr },
+        { "readable by all", [&] { writeAuthFile(0644); }, "others may read or write it (mode 0644); make it 0600" },
+        { "readable by the group", [&] { writeAuthFile(0640); }, "(mode 0640)" },
+        { "writable by the group", [&] { writeAuthFile(0620); }, "(mode 0620)" },
+        { "readable by others", [&] { writeAuthFile(0604); }, "(mode 0604)" },
+        { "a directory",
+            [&] {
+                std::filesystem::remove(path);
+                std::filesystem::create_directories(path);
+            },
+            "it is a directory, not a regular file" },
+        { "a named pipe",
+            [&] {
+                std::filesystem::remove_all(path);
+                ::mkfifo(path.c_str(), 0600);
+            },
+            "it is a named pipe (FIFO), not a regular file" },
+    };
+    for (const auto& authCase : cases) {
+        SCOPED_TRACE(authCase.what);
+        std::filesystem::remove_all(path);
+        authCase.make();
+        const std::uint32_t error = send("127.0.0.1");
         ASSERT_EQ(lines_.size(), 1u);
-        EXPECT_NE(lines_[0].find("remote.auth"), std::string::npos) << lines_[0];
-        EXPECT_NE(lines_[0].find("0600"), std::string::npos) << lines_[0];
+        if (!authCase.reason) {
+            EXPECT_EQ(lines_[0].find("refusing"), std::string::npos) << lines_[0];
+            continue;
+        }
+        EXPECT_EQ(error, w32::ErrorAccessDenied);
+        EXPECT_NE(lines_[0].find("refusing " + path.string() + ": "), std::string::npos) << lines_[0];
+        EXPECT_NE(lines_[0].find(authCase.reason), std::string::npos) << lines_[0];
     }
+    if (!root)
+        return; // only root can give the file to someone else
+    std::filesystem::remove_all(path);
+    writeAuthFile(0600);
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(send("127.0.0.1"), w32::ErrorAccessDenied);
+    ASSERT_EQ(lines_.size(), 1u);
+    EXPECT_NE(lines_[0].find("it belongs to user 65534, not to you (user 0)"), std::string::npos) << lines_[0];
 }
 
 TEST_F(RemoteShutdownWithoutServer, PortMustBeANumber)

@@ -12,6 +12,7 @@
 #include "ui/UiEvents.h"
 #include "ui/Unit1.h"
 #include "ui/Unit4.h"
+#include "ui/components/CountdownBar.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -257,7 +258,7 @@ void ArmedCountdownTest::aFailedRemoteActionAtTheDialogsEndLeavesItOpenAndArmed(
     QTest::qWait(200);
     QCOMPARE(w.dialogs.shown, std::vector<ShownMessage> { remoteFailure });
     QVERIFY(w.dialog.isVisible());
-    QCOMPARE(w.inDialog("Panel15")->width(), 0);
+    QCOMPARE(w.inDialog<ui::CountdownBar>("Panel15")->BarWidth(), 0);
     QVERIFY(w.find("BitBtn4")->isVisible());
     QVERIFY(w.windowTimer("Timer2")->isActive());
     QCOMPARE(w.inDialog<QPlainTextEdit>("Memo1")->toPlainText(), QStringLiteral(" Are you sure wan to Shutdown ?"));

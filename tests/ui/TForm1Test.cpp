@@ -11,7 +11,10 @@
 #include "ui/Unit5.h"
 #include "ui/components/DateTimePickerExUnit.h"
 #include "ui/components/JpegDecoder.h"
+#include "ui/components/LinkLabel.h"
+#include "ui/components/Panel.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -28,7 +31,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
+#include <set>
 
 using namespace vespern;
 using namespace vespern::test;
@@ -74,6 +79,8 @@ struct Program {
 
 QString captionOf(QWidget* widget)
 {
+    if (auto* panel = qobject_cast<ui::Panel*>(widget))
+        return panel->Caption();
     if (auto* button = qobject_cast<QAbstractButton*>(widget))
         return button->text();
     if (auto* group = qobject_cast<QGroupBox*>(widget))
@@ -87,6 +94,43 @@ QString captionOf(QWidget* widget)
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
         return edit->text();
     return {};
+}
+
+// What a screen reader hears as the control's name: its own, or for a list the label it is
+// labelled by (Qt gives lists on Linux their current text as name).
+QString spokenName(QAccessibleInterface* control)
+{
+    if (control->role() == QAccessible::ComboBox) {
+        const auto labels = control->relations(QAccessible::Label);
+        return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+    }
+    return control->text(QAccessible::Name).trimmed();
+}
+
+// Every object of the accessibility tree below the given one.
+void collectTree(QAccessibleInterface* node, std::vector<QAccessibleInterface*>& into)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface* child = node->child(i);
+        into.push_back(child);
+        collectTree(child, into);
+    }
+}
+
+double luminance(QColor colour)
+{
+    const auto channel = [](double value) {
+        value /= 255.0;
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) + 0.0722 * channel(colour.blue());
+}
+
+double contrast(QColor a, QColor b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 } // namespace
@@ -111,7 +155,13 @@ private slots:
     void everyShowFromHiddenReadsTheOptionsAgain();
     void onlyAChangedSelectionOfAnEventListSwitchesItsSettings();
     void aWindowRestoredAtOnceIsNotHiddenToTheTray();
-    void pickerShowsTheLongTimeFormatAndRejectsUnreadableText();
+    void pickerShowsTheLongTimeFormatAndReadsAWholeTypedTime();
+    void controlsKeepTheModelWhateverChangedThem();
+    void theTreeNamesEveryControlAndLeavesDecorationsOut();
+    void linksTakeTheFocusAndOpenWithEnterOrSpace();
+    void linksStandOutFromTheBanner();
+    void captionsFitTheirControls();
+    void uncheckedTrayItemsShowAnEmptyBox();
     void pickerFormatStringIsSentOnlyOnceTheControlExists();
     void bannerIsDecodedAndBadDataIsRefused();
 
@@ -236,13 +286,12 @@ void TForm1Test::controlInventory()
 void TForm1Test::everyControlHasAnAccessibleName()
 {
     for (auto* widget : program_->window.findChildren<QWidget*>()) {
-        if (widget->window() != &program_->window || widget->objectName().startsWith(QLatin1String("qt_"))
-            || qobject_cast<QMenu*>(widget) != nullptr || widget->parent() == nullptr
-            || qobject_cast<QLineEdit*>(widget->parentWidget()) != nullptr
-            || qobject_cast<QAbstractSpinBox*>(widget->parentWidget()) != nullptr
-            || qobject_cast<QComboBox*>(widget->parentWidget()) != nullptr || widget->isWindow())
+        if (widget->window() != &program_->window || widget->isWindow() || widget->focusPolicy() == Qt::NoFocus
+            || widget->objectName().startsWith(QLatin1String("qt_")) || qobject_cast<ui::Panel*>(widget) != nullptr
+            || qobject_cast<QGroupBox*>(widget) != nullptr)
             continue;
-        QVERIFY2(!widget->accessibleName().trimmed().isEmpty(),
+        QAccessibleInterface* control = QAccessible::queryAccessibleInterface(widget);
+        QVERIFY2(!spokenName(control).isEmpty(),
             qPrintable(widget->objectName() + QLatin1Char(' ') + QLatin1String(widget->metaObject()->className())));
     }
 }
@@ -530,33 +579,217 @@ void TForm1Test::aWindowRestoredAtOnceIsNotHiddenToTheTray()
     QVERIFY(p.form1.Visible);
 }
 
-void TForm1Test::pickerShowsTheLongTimeFormatAndRejectsUnreadableText()
+void TForm1Test::pickerShowsTheLongTimeFormatAndReadsAWholeTypedTime()
 {
     auto& p = *program_;
     p.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
     auto* picker = p.find<ui::TDateTimePickerEx>("DateTimePickerEx1");
-    QCOMPARE(picker->displayFormat(), QStringLiteral("HH:mm:ss"));
-    QVERIFY(!picker->calendarPopup());
+    auto* field = picker->findChild<QLineEdit*>();
+    QCOMPARE(picker->DisplayPicture(), std::string("HH:mm:ss"));
+    QCOMPARE(picker->text(), QStringLiteral("01:00:00"));
     picker->setFocus();
-    picker->setCurrentSection(QDateTimeEdit::HourSection);
+    // The arrows step the part under the cursor.
+    field->setCursorPosition(0);
     QTest::keyClick(picker, Qt::Key_Up);
     QCOMPARE(picker->text(), QStringLiteral("02:00:00"));
     QCOMPARE(p.form1.DateTimePickerEx1.DateTime, 2.0 / 24.0);
-    // The editor refuses most unreadable keystrokes; what still arrives is read as below.
-    picker->ReadTypedText(QStringLiteral("2x:00:00"));
-    QCOMPARE(p.dialogs.shown.size(), 1u);
-    QCOMPARE(p.dialogs.shown[0],
-        (ShownMessage { "Vespern", "'2x:00:00' is not a valid date and time.", MessageIcon::Error }));
-    QCOMPARE(p.form1.DateTimePickerEx1.DateTime, 2.0 / 24.0);
-    QCOMPARE(picker->text(), QStringLiteral("02:00:00"));
-    picker->ReadTypedText(QStringLiteral("07:30:00"));
-    QCOMPARE(picker->text(), QStringLiteral("07:30:00"));
-    QCOMPARE(p.form1.DateTimePickerEx1.DateTime, 7.5 / 24.0);
-    QCOMPARE(p.dialogs.shown.size(), 1u);
+    field->setCursorPosition(4);
+    QTest::keyClick(picker, Qt::Key_Down);
+    QCOMPARE(picker->text(), QStringLiteral("02:59:00"));
 
-    QCOMPARE(ui::TDateTimePickerEx::QtFormat("hh:mm:ss tt"), QStringLiteral("hh:mm:ss AP"));
-    QCOMPARE(ui::TDateTimePickerEx::QtFormat("h:mm:ss t"), QStringLiteral("h:mm:ss A"));
-    QCOMPARE(ui::TDateTimePickerEx::QtFormat("HH'h'mm"), QStringLiteral("HH'h'mm"));
+    // A whole time typed over the selected text is the time, at once and after Enter.
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("07:41:44"));
+    QCOMPARE(picker->text(), QStringLiteral("07:41:44"));
+    QCOMPARE(PickerTime(p.form1.DateTimePickerEx1), (TimeOfDay { 7, 41, 44 }));
+    QTest::keyClick(picker, Qt::Key_Return);
+    QCOMPARE(picker->text(), QStringLiteral("07:41:44"));
+    // Set as a whole, as assistive technology and input methods do: a whole time at once, a
+    // shorter one when the editing ends.
+    field->setText(QStringLiteral("08:15:30"));
+    QCOMPARE(PickerTime(p.form1.DateTimePickerEx1), (TimeOfDay { 8, 15, 30 }));
+    field->setText(QStringLiteral("8:05"));
+    QCOMPARE(PickerTime(p.form1.DateTimePickerEx1), (TimeOfDay { 8, 15, 30 }));
+    QTest::keyClick(picker, Qt::Key_Enter);
+    QCOMPARE(PickerTime(p.form1.DateTimePickerEx1), (TimeOfDay { 8, 5, 0 }));
+    QCOMPARE(picker->text(), QStringLiteral("08:05:00"));
+    QVERIFY(p.dialogs.shown.empty());
+
+    // Text that does not read is answered, and the picker goes back to its time.
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("2x:00:00"));
+    QCOMPARE(PickerTime(p.form1.DateTimePickerEx1), (TimeOfDay { 8, 5, 0 }));
+    QTest::keyClick(picker, Qt::Key_Return);
+    QCOMPARE(p.dialogs.shown,
+        (std::vector<ShownMessage> { { "Vespern", "'2x:00:00' is not a valid date and time.", MessageIcon::Error } }));
+    QCOMPARE(picker->text(), QStringLiteral("08:05:00"));
+    // Leaving the field ends the editing too; the text is answered once.
+    field->setText(QStringLiteral("25:00"));
+    p.find("BitBtn2")->setFocus();
+    QCOMPARE(p.dialogs.shown.size(), 2u);
+    QCOMPARE(p.dialogs.shown.back().text, std::string("'25:00' is not a valid date and time."));
+    QCOMPARE(picker->text(), QStringLiteral("08:05:00"));
+    QCOMPARE(PickerTime(p.form1.DateTimePickerEx1), (TimeOfDay { 8, 5, 0 }));
+}
+
+void TForm1Test::controlsKeepTheModelWhateverChangedThem()
+{
+    auto& p = *program_;
+    p.recorder.script().processes = { processEntry("firefox"), processEntry("bash") };
+    p.window.show();
+    // The Toggle action of assistive technology changes the state without a click.
+    p.find<QCheckBox>("CheckBox1")->toggle();
+    QVERIFY(p.form1.CheckBox1.Checked);
+    QVERIFY(p.item("Forced1")->isChecked());
+    QCOMPARE(p.tray.balloons.size(), 1u);
+    p.find<QCheckBox>("CheckBox2")->toggle();
+    QVERIFY(p.item("ShowMessage1")->isChecked());
+    // A selection made without a pick (arrow keys, assistive technology) runs the list's handler.
+    p.find<QComboBox>("ComboBox2")->setCurrentIndex(2);
+    QCOMPARE(p.form1.ComboBox2.ItemIndex, 2);
+    QCOMPARE(p.form1.proccesscombo.Items, (std::vector<std::string> { "firefox", "bash" }));
+    // Whole texts set at once, as input methods, paste and voice control do.
+    p.find<QComboBox>("proccesscombo")->lineEdit()->setText(QStringLiteral("sleep"));
+    QCOMPARE(p.form1.proccesscombo.Text, std::string("sleep"));
+    p.find<QComboBox>("ComboBox1")->setCurrentIndex(3);
+    QCOMPARE(p.form1.ComboBox1.ItemIndex, 3);
+    QCOMPARE(p.form1.ComboBox1.Text, std::string("Sleep/Stand by"));
+    p.find<QSpinBox>("SpinEdit1")->setValue(42);
+    QCOMPARE(p.form1.SpinEdit1.Text, std::string("42"));
+    p.find<QRadioButton>("RadioGroup1Item1")->toggle();
+    QCOMPARE(p.form1.RadioGroup1.ItemIndex, 1);
+    QVERIFY(p.form1.Panel5.Visible);
+    p.find<QLineEdit>("Edit1")->setText(QStringLiteral("CLIENT7"));
+    QCOMPARE(p.form1.Edit1.Text, std::string("CLIENT7"));
+
+    // The view's own updates are not taken for the user's: the tray turns force off and on with
+    // one warning per switch-on, and a refresh runs no handler.
+    p.item("Forced1")->trigger();
+    QVERIFY(!p.find<QCheckBox>("CheckBox1")->isChecked());
+    p.item("Forced1")->trigger();
+    QCOMPARE(p.tray.balloons.size(), 3u);
+    const auto processCalls = p.recorder.calls.size();
+    p.events.RefreshAll();
+    QCOMPARE(p.recorder.calls.size(), processCalls);
+    QVERIFY(p.dialogs.shown.empty());
+}
+
+void TForm1Test::theTreeNamesEveryControlAndLeavesDecorationsOut()
+{
+    auto& p = *program_;
+    p.window.show();
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(&p.window);
+    QCOMPARE(frame->role(), QAccessible::Window);
+    QCOMPARE(frame->text(QAccessible::Name), QStringLiteral("Vespern"));
+    std::vector<QAccessibleInterface*> tree;
+    collectTree(frame, tree);
+    std::set<QString> reached;
+    for (auto* node : tree) {
+        reached.insert(node->object() != nullptr ? node->object()->objectName() : QString());
+        if (node->role() == QAccessible::StaticText)
+            QVERIFY2(!node->text(QAccessible::Name).trimmed().isEmpty(), qPrintable(node->object()->objectName()));
+    }
+    for (const char* decoration : { "Image1", "Panel16", "Paneltimeleft", "Panel15", "Paneltimeleftx" })
+        QVERIFY2(reached.count(QLatin1String(decoration)) == 0, decoration);
+    for (const char* control : { "Label39", "Label40", "RadioGroup1Item0", "ComboBox2", "ComboBox1", "CheckBox1",
+             "BitBtn2", "BitBtn1", "BitBtn3", "Label3" })
+        QVERIFY2(reached.count(QLatin1String(control)) == 1, control);
+    // The computer name is read as the label's text.
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(p.find("Label3"))->text(QAccessible::Name), QStringLiteral("DESKTOP1"));
+    const std::pair<const char*, const char*> names[]
+        = { { "Timer", "Countdown minutes" }, { "DateTimePickerEx1", "Time of day" }, { "ComboBox2", "Event" },
+              { "proccesscombo", "Proccess :" }, { "ComboBox1", "Action" }, { "Edit1", "Client computer name" },
+              { "SpinEdit2", "Battery life below, percent" } };
+    for (const auto& [control, name] : names)
+        QCOMPARE(spokenName(QAccessible::queryAccessibleInterface(p.find(control))), QString::fromLatin1(name));
+    // The text field inside a list is named like the list.
+    QCOMPARE(p.find<QComboBox>("ComboBox1")->lineEdit()->accessibleName(), QStringLiteral("Action"));
+}
+
+void TForm1Test::linksTakeTheFocusAndOpenWithEnterOrSpace()
+{
+    auto& p = *program_;
+    p.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    auto* help = p.find<ui::LinkLabel>("Label39");
+    auto* about = p.find<ui::LinkLabel>("Label40");
+    QCOMPARE(QAccessible::queryAccessibleInterface(help)->role(), QAccessible::Link);
+    help->setFocus();
+    QTest::keyClick(help, Qt::Key_Return);
+    QCOMPARE(p.recorder.callsTo({ "ShellExecuteA" }).size(), 1u);
+    QTest::keyClick(&p.window, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), about);
+    QTest::keyClick(about, Qt::Key_Space);
+    QTRY_VERIFY_WITH_TIMEOUT(p.about.isVisible(), 2000);
+    // Assistive technology presses it as a button.
+    p.form5.Close();
+    p.events.RefreshAll();
+    auto* actions = QAccessible::queryAccessibleInterface(about)->actionInterface();
+    QVERIFY(actions != nullptr);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(p.about.isVisible());
+}
+
+void TForm1Test::linksStandOutFromTheBanner()
+{
+    auto& p = *program_;
+    const QImage banner = p.find<QLabel>("Image1")->pixmap().toImage();
+    for (const char* name : { "Label39", "Label40" }) {
+        auto* link = p.find<QLabel>(name);
+        const QColor text = link->palette().color(QPalette::WindowText);
+        double worst = 100;
+        const QRect area = link->geometry().intersected(banner.rect());
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                worst = std::min(worst, contrast(text, banner.pixelColor(x, y)));
+        QVERIFY2(worst >= 4.5, qPrintable(QStringLiteral("%1: %2:1").arg(QLatin1String(name)).arg(worst)));
+    }
+}
+
+void TForm1Test::captionsFitTheirControls()
+{
+    auto& p = *program_;
+    for (QWidget* window : { static_cast<QWidget*>(&p.window), static_cast<QWidget*>(&p.options) }) {
+        for (auto* button : window->findChildren<QAbstractButton*>()) {
+            const int indicator = button->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button)
+                + button->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button);
+            const int text = button->fontMetrics().horizontalAdvance(button->text());
+            const int needed = qobject_cast<QPushButton*>(button) != nullptr ? text + 8 : text + indicator;
+            QVERIFY2(needed <= button->width(),
+                qPrintable(button->text() + QStringLiteral(": %1 > %2").arg(needed).arg(button->width())));
+            QVERIFY2(button->geometry().right() < button->parentWidget()->width(), qPrintable(button->text()));
+        }
+        // One face in every window.
+        QCOMPARE(window->font().family(), p.window.font().family());
+    }
+    QCOMPARE(p.about.findChild<QLabel*>(QStringLiteral("Label1"))->font().family(), p.window.font().family());
+}
+
+void TForm1Test::uncheckedTrayItemsShowAnEmptyBox()
+{
+    auto& p = *program_;
+    auto* menu = p.window.findChild<QMenu*>(QStringLiteral("PopupMenu1"));
+    menu->ensurePolished();
+    menu->adjustSize();
+    // What stands in the picture column before the caption: pixels unlike the row's ground.
+    const auto marks = [menu](const char* name) {
+        const QImage picture
+            = menu->grab(menu->actionGeometry(menu->findChild<QAction*>(QLatin1String(name)))).toImage();
+        const int ground = qGray(picture.pixel(picture.width() - 2, picture.height() / 2));
+        int marked = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 2; x < std::min(picture.width(), 44); ++x)
+                marked += std::abs(qGray(picture.pixel(x, y)) - ground) > 40 ? 1 : 0;
+        return marked;
+    };
+    QVERIFY(!p.item("Forced1")->isChecked());
+    const int plain = marks("ShowWindows1");
+    const int empty = marks("Forced1");
+    QVERIFY2(empty > plain + 20, "no box beside an unticked check item");
+    p.item("Forced1")->setChecked(true);
+    QVERIFY2(marks("Forced1") > empty + 5, "a ticked check item shows no mark");
 }
 
 void TForm1Test::pickerFormatStringIsSentOnlyOnceTheControlExists()
@@ -565,14 +798,17 @@ void TForm1Test::pickerFormatStringIsSentOnlyOnceTheControlExists()
     auto* picker = p.find<ui::TDateTimePickerEx>("DateTimePickerEx2");
     // Assigned while the window was built: stored, never shown.
     QCOMPARE(picker->FormatString(), std::string("MM/dd/YYYY"));
-    QCOMPARE(picker->displayFormat(), QStringLiteral("HH:mm:ss"));
+    QCOMPARE(picker->DisplayPicture(), std::string("HH:mm:ss"));
     picker->SetFormatString("HH:mm");
-    QCOMPARE(picker->displayFormat(), QStringLiteral("HH:mm"));
+    QCOMPARE(picker->DisplayPicture(), std::string("HH:mm"));
+    QCOMPARE(picker->text(), QStringLiteral("01:00"));
     QCOMPARE(picker->FormatString(), std::string("HH:mm"));
     // A format the control refuses leaves the previous one and the property as they were.
-    picker->SetFormatString("");
-    QCOMPARE(picker->displayFormat(), QStringLiteral("HH:mm"));
-    QCOMPARE(picker->FormatString(), std::string("HH:mm"));
+    for (const char* refused : { "", "MM/dd/YYYY" }) {
+        picker->SetFormatString(refused);
+        QCOMPARE(picker->DisplayPicture(), std::string("HH:mm"));
+        QCOMPARE(picker->FormatString(), std::string("HH:mm"));
+    }
 }
 
 void TForm1Test::bannerIsDecodedAndBadDataIsRefused()

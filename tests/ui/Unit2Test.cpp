@@ -1,6 +1,7 @@
 #include "ui/Unit2.h"
 #include "support/OptionsHarness.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -62,13 +63,23 @@ private slots:
         for (const auto& [name, rect] : places) {
             auto* widget = w.find<QWidget>(name);
             QVERIFY2(widget, name);
-            QCOMPARE(widget->geometry(), rect);
+            // A check box grows where the face makes its caption longer than the layout allows.
+            if (qobject_cast<QCheckBox*>(widget) != nullptr) {
+                QCOMPARE(widget->pos(), rect.topLeft());
+                QCOMPARE(widget->height(), rect.height());
+                QVERIFY2(widget->width() >= rect.width(), name);
+                QVERIFY2(widget->width() <= std::max(rect.width(), widget->sizeHint().width()), name);
+            } else {
+                QCOMPARE(widget->geometry(), rect);
+            }
         }
         for (auto* widget : w.view.findChildren<QWidget*>()) {
             if (qobject_cast<QCheckBox*>(widget) || qobject_cast<QPushButton*>(widget)
                 || qobject_cast<QLineEdit*>(widget) || qobject_cast<QGroupBox*>(widget))
-                QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
+                QVERIFY2(!QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty(),
+                    qPrintable(widget->objectName()));
         }
+        QCOMPARE(QAccessible::queryAccessibleInterface(&w.view)->role(), QAccessible::Dialog);
         QVERIFY(w.find<QLineEdit>("Edit1")->isReadOnly());
         QVERIFY(!w.find<QGroupBox>("GroupBox1")->isEnabled());
         QCOMPARE(w.find<QCheckBox>("empty")->nextInFocusChain(), w.find<QCheckBox>("startup"));
@@ -128,6 +139,39 @@ private slots:
         QVERIFY(w.mainWindow.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(!w.view.isVisible());
         QCOMPARE(w.harness.dialogs.shown.size(), std::size_t { 1 });
+    }
+
+    void itOpensCentredOnTheMainWindowAndEscapeCloses()
+    {
+        OptionsWindow w;
+        w.mainWindow.setGeometry(300, 200, 259, 395);
+        w.mainWindow.show();
+        w.harness.form2.Show();
+        w.events.RefreshAll();
+        QVERIFY(QTest::qWaitForWindowActive(&w.view));
+        // Within the rounding of two centres.
+        QVERIFY((w.view.frameGeometry().center() - w.mainWindow.frameGeometry().center()).manhattanLength() <= 4);
+        // Space on a box ticks it (the model follows the state); Enter presses no button by surprise.
+        w.find<QCheckBox>("ontop")->setFocus();
+        QTest::keyClick(w.find<QCheckBox>("ontop"), Qt::Key_Space);
+        QVERIFY(w.harness.form2.ontop.Checked);
+        QTest::keyClick(w.find<QCheckBox>("ontop"), Qt::Key_Return);
+        QVERIFY(w.harness.dialogs.shown.empty());
+        QVERIFY(w.view.isVisible());
+        QTest::keyClick(&w.view, Qt::Key_Escape);
+        QVERIFY(!w.view.isVisible());
+        QVERIFY(!w.harness.form2.Visible);
+    }
+
+    void theShortcutBoxesFollowTheirStateHoweverItChanged()
+    {
+        OptionsWindow w;
+        // The Toggle action of assistive technology: no click, the file is still written.
+        w.find<QCheckBox>("shutdown_scut")->toggle();
+        QVERIFY(w.harness.form2.shutdown_scut.Checked);
+        w.find<QCheckBox>("CheckBox3")->toggle();
+        QVERIFY(w.harness.form2.GroupBox1.Enabled);
+        QVERIFY(w.find<QGroupBox>("GroupBox1")->isEnabled());
     }
 
     void theFilterAlsoOffersAllFiles()

@@ -1,8 +1,10 @@
 #include "ui/Unit4.h"
 #include "support/MonitorProgram.h"
 #include "ui/UiEvents.h"
+#include "ui/components/CountdownBar.h"
 
-#include <QFrame>
+#include <QAccessible>
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -25,19 +27,22 @@ private slots:
         QVERIFY(memo != nullptr);
         QCOMPARE(memo->size(), QSize(273, 129));
         QCOMPARE(memo->toPlainText(), QStringLiteral("Are you sure ?"));
-        for (const char* name : { "Panel15", "Panel16" }) {
-            auto* frame = form4.findChild<QFrame*>(QString::fromLatin1(name));
-            QVERIFY2(frame != nullptr, name);
-            QCOMPARE(frame->geometry(), QRect(11, 5, 260, 7));
-            QVERIFY(!frame->accessibleName().isEmpty());
-        }
+        // The red bar over the black track, read as a progress indicator of the seconds left.
+        auto* bar = form4.findChild<ui::CountdownBar*>(QStringLiteral("Panel15"));
+        QVERIFY(bar != nullptr);
+        QCOMPARE(bar->geometry(), QRect(11, 5, 260, 7));
+        QCOMPARE(bar->BarWidth(), 260);
+        QAccessibleInterface* progress = QAccessible::queryAccessibleInterface(bar);
+        QCOMPARE(progress->role(), QAccessible::ProgressBar);
+        QCOMPARE(progress->valueInterface()->currentValue().toInt(), 10);
+        QCOMPARE(progress->text(QAccessible::Description), QStringLiteral("10 seconds left"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(&form4)->role(), QAccessible::AlertMessage);
         const std::pair<const char*, const char*> buttons[] = { { "BitBtn2", "Cancel" }, { "BitBtn1", "Execute Now" } };
         for (const auto& [name, caption] : buttons) {
             auto* control = form4.findChild<QPushButton*>(QString::fromLatin1(name));
             QVERIFY2(control != nullptr, name);
             QCOMPARE(control->text(), QString::fromLatin1(caption));
             QCOMPARE(control->size(), QSize(81, 25));
-            QCOMPARE(control->accessibleName(), QString::fromLatin1(caption));
         }
         for (const char* name : { "Timer1", "Timer2" }) {
             auto* timer = form4.findChild<QTimer*>(QString::fromLatin1(name));
@@ -67,11 +72,32 @@ private slots:
         QCOMPARE(memo->toPlainText(), QStringLiteral(" Are you sure wan to Shutdown ?"));
 
         QVERIFY(QMetaObject::invokeMethod(timer1, "timeout"));
-        QCOMPARE(form4.findChild<QFrame*>(QStringLiteral("Panel15"))->width(), 234);
+        auto* bar = form4.findChild<ui::CountdownBar*>(QStringLiteral("Panel15"));
+        QCOMPARE(bar->BarWidth(), 234);
+        QCOMPARE(bar->value(), 9);
+        QCOMPARE(bar->accessibleDescription(), QStringLiteral("9 seconds left"));
 
         QTest::mouseClick(form4.findChild<QPushButton*>(QStringLiteral("BitBtn2")), Qt::LeftButton);
         QVERIFY(!form4.isVisible());
         QVERIFY(!timer1->isActive());
+        QVERIFY(program.actions().empty());
+    }
+
+    void itOpensOnCancelAndEscapeCancels()
+    {
+        MonitorProgram program;
+        program.chooseAction(0);
+        ui::UiEvents events(program.application);
+        ui::TForm4 form4(program.form4, events, nullptr);
+        events.Handle([&] { program.form4.ShowCountdown(TargetMode::LocalComputer); });
+        QVERIFY(QTest::qWaitForWindowActive(&form4));
+        auto* cancel = form4.findChild<QPushButton*>(QStringLiteral("BitBtn2"));
+        QCOMPARE(QApplication::focusWidget(), cancel);
+        // The alert carries the question for the reader that announces it.
+        QCOMPARE(form4.accessibleDescription(), QStringLiteral(" Are you sure wan to Shutdown ?"));
+        QTest::keyClick(&form4, Qt::Key_Escape);
+        QVERIFY(!form4.isVisible());
+        QVERIFY(!program.form4.Timer1.Enabled);
         QVERIFY(program.actions().empty());
     }
 

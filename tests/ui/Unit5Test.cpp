@@ -2,9 +2,11 @@
 #include "support/RecordingDialogs.h"
 #include "ui/UiEvents.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 
 #include <gtest/gtest.h>
@@ -44,11 +46,16 @@ TEST(TForm5View, ControlsCarryTheirNamesAndTexts)
     EXPECT_FALSE(about.view.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(about.view.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_NE(about.view.findChild<QWidget*>(QStringLiteral("GradientPanel1")), nullptr);
-    for (const char* name : { "Label1", "Label2", "Label3" }) {
-        const auto* label = about.view.findChild<QLabel*>(QString::fromLatin1(name));
-        ASSERT_NE(label, nullptr) << name;
-        EXPECT_FALSE(label->accessibleName().isEmpty()) << name;
-    }
+    for (const char* name : { "Label1", "Label2", "Label3" })
+        ASSERT_NE(about.view.findChild<QLabel*>(QString::fromLatin1(name)), nullptr) << name;
+    // A reader meets a dialog with the name and the version; the gradient and the rule only decorate.
+    QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(&about.view);
+    EXPECT_EQ(dialog->role(), QAccessible::Dialog);
+    EXPECT_EQ(dialog->text(QAccessible::Name), QStringLiteral("About"));
+    QStringList read;
+    for (int i = 0; i < dialog->childCount(); ++i)
+        read << dialog->child(i)->text(QAccessible::Name);
+    EXPECT_EQ(read, QStringList({ "Vespern", "Version 1.0" }));
     EXPECT_EQ(about.view.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Vespern"));
     EXPECT_EQ(about.view.findChild<QLabel*>(QStringLiteral("Label3"))->pos(), QPoint(256, 17));
 }
@@ -64,6 +71,11 @@ TEST(TForm5View, ShowsWithoutModalityAndClosingHides)
     EXPECT_FALSE(about.view.isVisible());
     about.events.Handle([&] { about.model.Show(); });
     EXPECT_TRUE(about.view.isVisible());
+    // Escape closes it as the close button does.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&about.view, &escape);
+    EXPECT_FALSE(about.model.Visible);
+    EXPECT_FALSE(about.view.isVisible());
 }
 
 } // namespace

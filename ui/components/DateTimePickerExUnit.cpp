@@ -1,129 +1,139 @@
 #include "DateTimePickerExUnit.h"
 
-#include "core/VespernError.h"
-
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
-
-#include <cmath>
 
 namespace vespern::ui {
 
 namespace {
 
-constexpr int SecondsPerDay = 24 * 60 * 60;
-
-QTime timeOfDay(double dateTime)
+std::string local(const QString& text)
 {
-    const double fraction = dateTime - std::floor(dateTime);
-    const int seconds = static_cast<int>(std::lround(fraction * SecondsPerDay)) % SecondsPerDay;
-    return QTime(0, 0).addSecs(seconds);
+    return text.toLocal8Bit().toStdString();
 }
 
 } // namespace
 
 TDateTimePickerEx::TDateTimePickerEx(
-    vespern::TDateTimePickerEx& model, const std::string& timePicture, Dispatch dispatch, QWidget* parent)
-    : QTimeEdit(parent)
+    vespern::TDateTimePickerEx& model, TimeText& times, Dispatch dispatch, QWidget* parent)
+    : QAbstractSpinBox(parent)
     , model_(model)
+    , times_(times)
     , dispatch_(std::move(dispatch))
+    , picture_(times.LongTimeFormat())
 {
     // The window's definition assigns the format while it is being built: it is only stored.
     SetFormatString(model_.FormatString);
-    setDisplayFormat(QtFormat(timePicture));
-    setCalendarPopup(false);
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     setWrapping(true);
+    setKeyboardTracking(true);
     nativeCreated_ = true;
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this](const QString& text) { textEdited(text); });
+    connect(this, &QAbstractSpinBox::editingFinished, this, [this] { CommitText(); });
     Refresh();
-    connect(this, &QTimeEdit::timeChanged, this, [this](const QTime& time) { storeTime(time); });
 }
 
 void TDateTimePickerEx::SetFormatString(const std::string& format)
 {
     if (nativeCreated_) {
-        const QString previous = displayFormat();
-        const QString wanted = QtFormat(format);
-        setDisplayFormat(wanted);
-        if (displayFormat() != wanted) {
-            setDisplayFormat(previous);
+        if (!IsTimePicture(format))
             return;
-        }
+        picture_ = format;
+        showTime(PickerTime(model_));
     }
     model_.FormatString = format;
 }
 
 void TDateTimePickerEx::Refresh()
 {
-    const QTime shown = timeOfDay(model_.DateTime);
-    if (shown != time()) {
-        const QSignalBlocker blocker(this);
-        setTime(shown);
-    }
+    if (model_.DateTime != shown_)
+        showTime(PickerTime(model_));
 }
 
-QString TDateTimePickerEx::QtFormat(const std::string& picture)
+QAbstractSpinBox::StepEnabled TDateTimePickerEx::stepEnabled() const
 {
-    QString format;
-    for (std::size_t i = 0; i < picture.size();) {
-        const char letter = picture[i];
-        std::size_t run = 1;
-        while (i + run < picture.size() && picture[i + run] == letter)
-            ++run;
-        if (letter == '\'') {
-            // A quoted literal passes through with its quotes; both languages write them alike.
-            const auto end = picture.find('\'', i + 1);
-            const auto stop = end == std::string::npos ? picture.size() : end + 1;
-            format += QString::fromLocal8Bit(picture.substr(i, stop - i));
-            i = stop;
-            continue;
-        }
-        if (letter == 't')
-            format += run >= 2 ? QStringLiteral("AP") : QStringLiteral("A");
-        else
-            format += QString::fromLocal8Bit(picture.substr(i, run));
-        i += run;
-    }
-    return format;
+    return isReadOnly() ? StepNone : (StepUpEnabled | StepDownEnabled);
 }
 
-void TDateTimePickerEx::keyPressEvent(QKeyEvent* event)
+QValidator::State TDateTimePickerEx::validate(QString&, int&) const
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        ReadTypedText(lineEdit()->text());
-    QTimeEdit::keyPressEvent(event);
+    return QValidator::Acceptable;
 }
 
-void TDateTimePickerEx::focusOutEvent(QFocusEvent* event)
-{
-    ReadTypedText(lineEdit()->text());
-    QTimeEdit::focusOutEvent(event);
-}
+void TDateTimePickerEx::fixup(QString&) const { }
 
-void TDateTimePickerEx::ReadTypedText(const QString& text)
+void TDateTimePickerEx::stepBy(int steps)
 {
-    QTime typed = QTime::fromString(text, displayFormat());
-    if (!typed.isValid())
-        typed = QLocale().toTime(text, QLocale::LongFormat);
-    if (!typed.isValid()) {
-        const QSignalBlocker blocker(this);
-        setTime(timeOfDay(model_.DateTime));
-        lineEdit()->setText(textFromDateTime(dateTime()));
-        dispatch_(
-            [text] { throw VespernError("'" + text.toLocal8Bit().toStdString() + "' is not a valid date and time"); });
+    const TimeOfDay before = PickerTime(model_);
+    const auto fields = times_.LayOut(picture_, before).fields;
+    if (fields.empty())
         return;
-    }
-    if (typed != time())
-        setTime(typed);
+    // The part under the cursor, or the one before it; the first when the cursor stands before all.
+    const auto cursor = static_cast<std::size_t>(lineEdit()->cursorPosition());
+    std::size_t index = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].begin <= cursor)
+            index = i;
+    const TimeOfDay after = StepTimeOfDay(before, fields[index].unit, steps);
+    take(after);
+    showTime(after);
+    const auto shown = times_.LayOut(picture_, after).fields;
+    if (index < shown.size())
+        lineEdit()->setSelection(
+            static_cast<int>(shown[index].begin), static_cast<int>(shown[index].end - shown[index].begin));
 }
 
-void TDateTimePickerEx::storeTime(const QTime& time)
+void TDateTimePickerEx::textEdited(const QString& text)
+{
+    if (writing_)
+        return;
+    // Whatever put the text there (typing, a paste, an input method, assistive technology), the
+    // value follows it once it is a whole time; a time on its way ("2" of "21:30:00") is not one.
+    const auto time = times_.Read(picture_, local(text), TimeReading::EveryField);
+    if (time && *time != PickerTime(model_))
+        take(*time);
+}
+
+bool TDateTimePickerEx::CommitText()
+{
+    // The error box takes the focus, which ends the editing once more: the text is read once.
+    if (ending_)
+        return false;
+    const std::string text = local(lineEdit()->text());
+    const auto time = times_.Read(picture_, text);
+    bool read = time.has_value();
+    if (time && *time != PickerTime(model_))
+        take(*time);
+    if (!time) {
+        ending_ = true;
+        dispatch_([this, text, &read] {
+            ReadPickerText(model_, times_, picture_, text);
+            read = true;
+        });
+        ending_ = false;
+    }
+    showTime(PickerTime(model_));
+    return read;
+}
+
+void TDateTimePickerEx::take(TimeOfDay time)
 {
     dispatch_([this, time] {
-        model_.DateTime
-            = std::floor(model_.DateTime) + static_cast<double>(time.msecsSinceStartOfDay() / 1000) / SecondsPerDay;
+        SetPickerTime(model_, time);
+        shown_ = model_.DateTime;
     });
+}
+
+void TDateTimePickerEx::showTime(TimeOfDay time)
+{
+    const QString text = QString::fromLocal8Bit(times_.LayOut(picture_, time).text);
+    shown_ = model_.DateTime;
+    if (lineEdit()->text() == text)
+        return;
+    writing_ = true;
+    const int cursor = lineEdit()->cursorPosition();
+    lineEdit()->setText(text);
+    lineEdit()->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
+    writing_ = false;
 }
 
 } // namespace vespern::ui

@@ -1,5 +1,7 @@
 #include "GradientPanel.h"
 
+#include "WindowFont.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -28,7 +30,7 @@ TColor blend(QRgb source, TColor destination)
 
 QFont ToQFont(const TFont& font)
 {
-    QFont result(toQString(font.Name));
+    QFont result(WindowFontFamilyFor(toQString(font.Name)));
     result.setPixelSize(font.Height > 0 ? font.Height : 1);
     result.setBold(font.Bold);
     return result;
