@@ -2,7 +2,8 @@
 # Runs the README's two commands on a fresh Debian 12, made with debootstrap in a folder of its
 # own, and checks the machine after each (tests/setup/machine_state.sh): after `run` no package of
 # the test list is installed; after `test` every test has passed, the Samba one included,
-# /usr/sbin/policy-rc.d is as it was (absent) and no SMB server is installed or enabled.
+# /usr/sbin/policy-rc.d is as it was (absent) and no SMB server is installed or enabled. Then it
+# installs, uses and purges the Debian package as CI does (tests/package/installed_package_check.sh).
 #
 #   tests/setup/fresh_debian_check.sh [MIRROR]
 #
@@ -69,4 +70,6 @@ timed in_chroot 'tools/dev.sh run --version'
 in_chroot 'tests/setup/machine_state.sh after-run /var/tmp/vespern-state'
 timed in_chroot 'tools/dev.sh test'
 in_chroot 'tests/setup/machine_state.sh after-test /var/tmp/vespern-state'
-echo "fresh Debian 12: both commands passed and left the machine as they found it"
+timed in_chroot 'tests/package/installed_package_check.sh build'
+echo "fresh Debian 12: both commands passed and left the machine as they found it;" \
+    "the Debian package installed, ran and was purged without a trace"
