@@ -1,48 +1,148 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and then starts Vespern (run) or runs every test (test).
-#   tools/dev.sh run    build and start Vespern (VESPERN_DRY_RUN=1 makes it print instead of act)
-#   tools/dev.sh test   build and run the whole test suite
+# Installs what is missing, builds, and then starts Vespern (run), runs every test (test), or
+# builds the Debian package and installs it (install).
+#   tools/dev.sh run [ARG...]  build and start Vespern with ARG... (VESPERN_DRY_RUN=1 makes it
+#                              print its requests instead of making them)
+#   tools/dev.sh test          build and run the whole test suite
+#   tools/dev.sh install       build the Debian package and install it on this machine
+#
+# run and install install the packages of tools/debian-packages.txt; test adds those of
+# tools/debian-packages-test.txt. Nothing else of the machine is changed: no service is started
+# while packages are installed, and no SMB server is installed at all (the tests unpack one into
+# the build folder).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VESPERN_BUILD_DIR:-$here/build}
 mode=${1:-}
-case "$mode" in run | test) ;; *)
-    echo "usage: tools/dev.sh run|test" >&2
+case "$mode" in run | test | install) shift ;; *)
+    echo "usage: tools/dev.sh run [ARG...] | test | install" >&2
     exit 2
     ;;
 esac
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
-install_packages() {
-    local wanted missing=()
-    mapfile -t wanted < <(grep -v -e '^#' -e '^$' "$here/tools/debian-packages.txt")
-    for package in "${wanted[@]}"; do
+# Runs the command with every package's services held back: a policy-rc.d that refuses to start
+# them, there for this one command only. A policy-rc.d the machine already has is its own; it is
+# used as it is and left exactly as it was.
+policy=/usr/sbin/policy-rc.d
+placed_policy=false
+remove_policy() {
+    if $placed_policy; then
+        as_root rm -f "$policy"
+        placed_policy=false
+    fi
+}
+with_services_held() {
+    if [ -e "$policy" ] || [ -L "$policy" ]; then
+        "$@"
+        return
+    fi
+    trap remove_policy EXIT
+    trap 'remove_policy; exit 130' INT TERM HUP
+    placed_policy=true
+    printf '#!/bin/sh\n# tools/dev.sh: no service starts during this installation.\nexit 101\n' |
+        as_root tee "$policy" >/dev/null
+    as_root chmod 755 "$policy"
+    local status=0
+    "$@" || status=$?
+    remove_policy
+    trap - EXIT INT TERM HUP
+    return $status
+}
+
+package_lists_updated=false
+update_package_lists() {
+    $package_lists_updated && return
+    as_root apt-get update -qq
+    package_lists_updated=true
+}
+
+# Installs the packages of one list under tools/ that are not installed yet.
+install_list() {
+    local package missing=()
+    while read -r package _; do
+        [[ -z $package || $package == \#* ]] && continue
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-    done
+    done <"$here/tools/$1"
     [ ${#missing[@]} -eq 0 ] && return
     echo "Installing: ${missing[*]}"
-    # Daemons from the packages (samba, dbus) must not start on this machine.
-    if [ ! -e /usr/sbin/policy-rc.d ]; then
-        printf '#!/bin/sh\nexit 101\n' | as_root tee /usr/sbin/policy-rc.d >/dev/null
-        as_root chmod 755 /usr/sbin/policy-rc.d
+    update_package_lists
+    with_services_held as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+install_run_packages() { install_list debian-packages.txt; }
+install_test_packages() { install_list debian-packages-test.txt; }
+
+# smbd, the server of the remote shutdown test, unpacked from Debian's samba package into the
+# build folder, in the version of the installed Samba libraries it loads. It runs only inside the
+# test's own namespaces; the package is never installed, so no SMB server is enabled or started.
+unpack_samba_server() {
+    local dir=$build/test-peers/samba download=$build/test-peers/download version
+    version=$(dpkg-query -W -f='${Version}' samba-libs)
+    if [ -x "$dir/usr/sbin/smbd" ] && [ "$(cat "$dir/version" 2>/dev/null)" = "$version" ]; then
+        return
     fi
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    echo "Unpacking smbd $version into $dir"
+    rm -rf "$download" && mkdir -p "$download"
+    local fetch=(apt-get -qq download "samba=$version")
+    # apt's download helper cannot write into a folder of root's own.
+    [ "$(id -u)" -eq 0 ] && fetch=(apt-get -qq -o APT::Sandbox::User=root download "samba=$version")
+    if ! (cd "$download" && "${fetch[@]}" 2>/dev/null); then
+        update_package_lists
+        if ! (cd "$download" && "${fetch[@]}"); then
+            echo "samba $version (the version of the installed samba-libs) cannot be downloaded;" \
+                "bring Samba's libraries up to date first: sudo apt-get install --only-upgrade samba-libs" >&2
+            exit 1
+        fi
+    fi
+    rm -rf "$dir" && mkdir -p "$dir"
+    dpkg-deb -x "$download"/samba_*.deb "$dir"
+    echo "$version" >"$dir/version"
+    rm -rf "$download"
+}
+
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+configure() {
+    cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESPERN_WERROR=$werror "$@" >/dev/null
+}
+
+# The program without the tests, which need the packages of the test list; a build folder that
+# has them already keeps them.
+build_program() {
+    local options=()
+    [ -f "$build/CMakeCache.txt" ] || options=(-DVESPERN_BUILD_TESTS=OFF -DVESPERN_BUILD_BENCHMARKS=OFF)
+    configure "${options[@]}"
+    cmake --build "$build" --parallel "$(nproc)" "$@"
 }
 
 build_all() {
-    local werror=OFF
-    [ "${CI:-}" = "true" ] && werror=ON
-    cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESPERN_WERROR=$werror >/dev/null
+    configure -DVESPERN_BUILD_TESTS=ON -DVESPERN_BUILD_BENCHMARKS=ON
     cmake --build "$build" --parallel "$(nproc)"
 }
 
-install_packages
-build_all
-if [ "$mode" = run ]; then
-    exec "$build/vespern"
-fi
-cd "$build"
-ctest --output-on-failure --timeout 600
+case "$mode" in
+run)
+    install_run_packages
+    build_program --target vespern
+    exec "$build/vespern" "$@"
+    ;;
+install)
+    install_run_packages
+    build_program
+    package=$(cd "$build" && cpack -G DEB | sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p')
+    [ -f "$package" ] || { echo "cpack made no package" >&2; exit 1; }
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$package"
+    ;;
+test)
+    install_run_packages
+    install_test_packages
+    unpack_samba_server
+    build_all
+    cd "$build"
+    ctest --output-on-failure --timeout 600
+    ;;
+esac

@@ -8,9 +8,16 @@
 # account that may shut the server down), VESPERN_TEST_SMB_PLAIN_USER and
 # VESPERN_TEST_SMB_PLAIN_PASSWORD (one that may not), and VESPERN_TEST_SAMBA_LOGS (the
 # directory holding the server's debug logs).
+# The server is smbd from VESPERN_SAMBA_SERVER_DIR (Debian's samba package unpacked there, as
+# tools/dev.sh does, so that no SMB server is installed on the machine) or else the installed one.
 # Exits 77 (skipped) when the machine cannot host such a server, or 1 with
 # VESPERN_REQUIRE_SAMBA_TEST=1 (for CI, where a skip would hide a missing package).
 set -u
+
+smbd=/usr/sbin/smbd
+if [ -n "${VESPERN_SAMBA_SERVER_DIR:-}" ] && [ -x "$VESPERN_SAMBA_SERVER_DIR/usr/sbin/smbd" ]; then
+    smbd=$VESPERN_SAMBA_SERVER_DIR/usr/sbin/smbd
+fi
 
 skip() {
     if [ "${VESPERN_REQUIRE_SAMBA_TEST:-}" = 1 ]; then
@@ -25,8 +32,9 @@ if [ "${VESPERN_IN_SAMBA_NAMESPACE:-}" != 1 ]; then
     [ "$(id -u)" = 0 ] || skip "the throwaway Samba server needs root (unshare of mount and network namespaces)"
     command -v unshare >/dev/null || skip "unshare (util-linux) is not installed"
     command -v ip >/dev/null || skip "ip (iproute2) is not installed"
-    for tool in /usr/sbin/smbd /usr/libexec/samba/samba-dcerpcd /usr/bin/smbpasswd; do
-        [ -x "$tool" ] || skip "$tool is missing (Debian packages samba and samba-common-bin)"
+    [ -x "$smbd" ] || skip "smbd is missing (tools/dev.sh test unpacks it into the build folder)"
+    for tool in /usr/libexec/samba/samba-dcerpcd /usr/bin/smbpasswd; do
+        [ -x "$tool" ] || skip "$tool is missing (Debian package samba-common-bin)"
     done
     /usr/bin/python3 -c 'import samba.dcerpc.initshutdown' 2>/dev/null ||
         skip "Samba's Python bindings are missing (Debian package python3-samba)"
@@ -45,10 +53,18 @@ trap 'rm -rf "$root"' EXIT
 trap 'exit 143' TERM
 mkdir -p "$root"/{private,lock,state,cache,pid,ncalrpc,binddns,log,run}
 mount --make-rprivate /
-# The package makes both; a machine booted since may have lost the one under /run.
-mkdir -p /var/log/samba /run/samba
-mount --bind "$root/log" /var/log/samba
-mount --bind "$root/run" /run/samba
+# Private folders over the two that Samba's helpers write to whatever the configuration says.
+# One that the machine lacks is not made there: its parent is covered with an empty file system
+# (in this namespace only) and the folder made in that.
+cover() {
+    if [ ! -d "$2" ]; then
+        mount -t tmpfs -o mode=0755 vespern-samba "$(dirname "$2")"
+        mkdir "$2"
+    fi
+    mount --bind "$1" "$2"
+}
+cover "$root/log" /var/log/samba
+cover "$root/run" /run/samba
 ip link set lo up
 
 port=4455
@@ -97,7 +113,7 @@ add_user "$user" "$password"
 add_user "$plain_user" "$plain_password"
 
 /usr/libexec/samba/samba-dcerpcd --libexec-rpcds -F -s "$conf" </dev/null >"$root/log/dcerpcd.out" 2>&1 &
-/usr/sbin/smbd -F -s "$conf" </dev/null >"$root/log/smbd.out" 2>&1 &
+"$smbd" -F -s "$conf" </dev/null >"$root/log/smbd.out" 2>&1 &
 
 ready() {
     # smbd listens (state 0A in /proc/net/tcp, port in hex) and samba-dcerpcd's helper serves
