@@ -1,5 +1,5 @@
+#include "support/HostSystem.h"
 #include "support/OptionsHarness.h"
-#include "support/RunProgram.h"
 
 #include <algorithm>
 
@@ -100,10 +100,10 @@ TEST(DesktopActionFiles, TheDryRunWritesAndDeletesNothing)
 {
     TempUserDirs dirs;
     std::filesystem::create_directories(dirs.home / "Desktop");
-    LinuxPlatform real(LinuxPaths {}, [](const std::string&) {});
+    SystemStore real(dirs, SystemStore::MachineRoot::Writable, [](const std::string&) {});
     std::vector<std::string> printed;
     TracingPlatform dryRun(
-        real, TracingPlatform::Mode::DryRun, [&](const std::string& line) { printed.push_back(line); });
+        real.platform(), TracingPlatform::Mode::DryRun, [&](const std::string& line) { printed.push_back(line); });
     RecordingDialogs dialogs;
     TApplication application(dialogs);
     TForm2Model form2(dryRun, application);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace vespern::test {
 namespace {
 
@@ -111,7 +113,7 @@ TEST(SettingsSave, WritesEverythingInOrderUnderBothRoots)
     EXPECT_EQ(h.dialogs.shown, (std::vector<ShownMessage> { { "Vespern", savedNotice, MessageIcon::None } }));
     EXPECT_FALSE(h.form2.Visible);
     EXPECT_TRUE(h.form2.MainFormStayOnTop);
-    EXPECT_TRUE(std::filesystem::exists(h.dirs.config / "autostart" / "vespern.desktop"));
+    EXPECT_TRUE(h.store.startsAtLogOn());
 }
 
 TEST(SettingsSave, UntickedWritesZerosAndForgetsTheProgramPath)
@@ -119,13 +121,13 @@ TEST(SettingsSave, UntickedWritesZerosAndForgetsTheProgramPath)
     OptionsHarness h;
     h.form2.SetChecked(h.form2.startup, true);
     h.run([&] { h.form2.BitBtn1Click(); });
-    ASSERT_TRUE(std::filesystem::exists(h.dirs.config / "autostart" / "vespern.desktop"));
+    ASSERT_TRUE(h.store.startsAtLogOn());
 
     tickAll(h.form2, false);
     h.form2.Edit1.Text = "/usr/bin/backup";
     ASSERT_TRUE(h.run([&] { h.form2.BitBtn1Click(); }));
     EXPECT_EQ(h.get(w32::HkeyCurrentUser, runKey, "Vespern"), std::nullopt);
-    EXPECT_FALSE(std::filesystem::exists(h.dirs.config / "autostart" / "vespern.desktop"));
+    EXPECT_FALSE(h.store.startsAtLogOn());
     for (const HKey root : { w32::HkeyCurrentUser, w32::HkeyLocalMachine }) {
         EXPECT_EQ(h.get(root, systemKey, "DisableTaskMgr"), Dword(0));
         EXPECT_EQ(h.get(root, explorerKey, "NoClose"), Dword(0));
@@ -144,13 +146,28 @@ TEST(SettingsSave, TheTwoSpellingsOfTheStartMenuValueAreOneValue)
     h.run([&] { h.form2.BitBtn1Click(); });
     h.form2.SetChecked(h.form2.CheckBox4, false);
     h.run([&] { h.form2.BitBtn1Click(); });
-    for (const char* file : { "HKEY_CURRENT_USER.reg", "HKEY_LOCAL_MACHINE.reg" }) {
-        std::string text = ReadText(h.dirs.registry / file);
+    const auto lower = [](std::string text) {
         std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+        return text;
+    };
+    for (const std::string root : { "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE" }) {
+        for (const std::string name : { "startmenulogoff", "nologoff" }) {
+            std::vector<std::string> found;
+            for (const auto& value : h.store.values())
+                if (value.root == root && lower(value.name) == name)
+                    found.push_back(value.data);
+            EXPECT_EQ(found, std::vector<std::string> { std::string(4, '\0') }) << root << " " << name;
+        }
+    }
+    // The Linux store keeps each value once in its file, under one spelling.
+    for (const auto& file : h.store.files()) {
+        if (file.root == "HKEY_CLASSES_ROOT")
+            continue;
+        const std::string text = lower(file.text);
         for (const std::string name : { "\"startmenulogoff\"=dword:00000000", "\"nologoff\"=dword:00000000" }) {
             const auto first = text.find(name);
-            EXPECT_NE(first, std::string::npos) << file << name;
-            EXPECT_EQ(text.find(name.substr(0, name.find('=')), first + 1), std::string::npos) << file << name;
+            EXPECT_NE(first, std::string::npos) << file.root << name;
+            EXPECT_EQ(text.find(name.substr(0, name.find('=')), first + 1), std::string::npos) << file.root << name;
         }
     }
 }

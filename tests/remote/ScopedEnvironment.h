@@ -2,12 +2,12 @@
 
 // Environment variables and a private directory for one test, put back afterwards.
 
-#include <cstdlib>
+#include "support/HostSystem.h"
+
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
-#include <unistd.h>
 
 namespace vespern::test {
 
@@ -19,18 +19,18 @@ public:
     ~ScopedEnvironment()
     {
         for (const auto& [name, value] : saved_)
-            value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+            value ? SetEnvironment(name, *value) : UnsetEnvironment(name);
     }
 
     void set(const std::string& name, const std::string& value)
     {
         remember(name);
-        ::setenv(name.c_str(), value.c_str(), 1);
+        SetEnvironment(name, value);
     }
     void unset(const std::string& name)
     {
         remember(name);
-        ::unsetenv(name.c_str());
+        UnsetEnvironment(name);
     }
 
 private:
@@ -38,8 +38,7 @@ private:
     {
         if (saved_.count(name))
             return;
-        const char* value = std::getenv(name.c_str());
-        saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
+        saved_[name] = GetEnvironment(name);
     }
 
     std::map<std::string, std::optional<std::string>> saved_;
@@ -48,9 +47,8 @@ private:
 class TemporaryDirectory {
 public:
     TemporaryDirectory()
+        : path_(MakeTemporaryDirectory("vespern-test."))
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vespern-test.XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
     }
     TemporaryDirectory(const TemporaryDirectory&) = delete;
     TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;

@@ -1,13 +1,14 @@
 #pragma once
 
-// The options dialog over the real registry files in a private home; every other operation is
-// scripted and recorded, so no action reaches the system.
+// The options dialog over the system's real store kept to the test (the registry files of a
+// private home on Linux); every other operation is scripted and recorded, so no action reaches
+// the system.
 
 #include "core/TForm2Model.h"
 #include "platform/Win32Constants.h"
-#include "platform/linux/LinuxPlatform.h"
 #include "support/RecordingDialogs.h"
 #include "support/ScriptedPlatform.h"
+#include "support/SystemStore.h"
 #include "support/TempUserDirs.h"
 
 #include <cstring>
@@ -15,14 +16,6 @@
 #include <string>
 
 namespace vespern::test {
-
-inline LinuxPaths PathsWithMachineRootUnwritable(const TempUserDirs& dirs)
-{
-    LinuxPaths paths;
-    WriteText(dirs.root / "blocker", "a file where the directory would be");
-    paths.registry.localMachineDir = dirs.root / "blocker" / "machine";
-    return paths;
-}
 
 struct StoredValue {
     std::uint32_t type = 0;
@@ -33,8 +26,18 @@ struct StoredValue {
 class OptionsHarness {
 public:
     explicit OptionsHarness(bool machineRootUnwritable = false)
-        : storage(machineRootUnwritable ? PathsWithMachineRootUnwritable(dirs) : LinuxPaths {},
+        : store(dirs, machineRootUnwritable ? SystemStore::MachineRoot::Unwritable : SystemStore::MachineRoot::Writable,
             [this](const std::string& line) { storageErrors.push_back(line); })
+    {
+        recorder.script().storage = &storage;
+        application.Title = "Vespern";
+    }
+    // Over the home and the store that another test process made and puts back.
+    explicit OptionsHarness(const std::filesystem::path& sharedRoot)
+        : dirs(sharedRoot)
+        , store(
+              dirs, SystemStore::MachineRoot::Writable,
+              [this](const std::string& line) { storageErrors.push_back(line); }, SystemStore::Ownership::Shared)
     {
         recorder.script().storage = &storage;
         application.Title = "Vespern";
@@ -85,7 +88,8 @@ public:
 
     TempUserDirs dirs;
     std::vector<std::string> storageErrors;
-    LinuxPlatform storage;
+    SystemStore store;
+    PowerPlatform& storage = store.platform();
     RecordingPlatform recorder;
     RecordingDialogs dialogs;
     TApplication application { dialogs };

@@ -2,10 +2,10 @@
 
 // A directory tree of its own per test, removed afterwards.
 
-#include <cstdlib>
+#include "support/HostSystem.h"
+
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
 namespace vespern::test {
@@ -13,11 +13,8 @@ namespace vespern::test {
 class TempTree {
 public:
     TempTree()
+        : root_(MakeTemporaryDirectory("vespern-test-"))
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vespern-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a temporary directory");
-        root_ = pattern;
     }
     ~TempTree()
     {

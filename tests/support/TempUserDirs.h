@@ -1,9 +1,11 @@
 #pragma once
 
 // A private home for one test: HOME, XDG_CONFIG_HOME and VESPERN_REGISTRY_DIR point into a
-// fresh temporary directory for the life of the object and are restored afterwards.
+// fresh temporary directory for the life of the object and are restored afterwards. Windows
+// ignores these variables; its tests reach the home through the store (support/SystemStore.h).
 
-#include <cstdlib>
+#include "support/HostSystem.h"
+
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,9 +18,14 @@ namespace vespern::test {
 class TempUserDirs {
 public:
     TempUserDirs()
+        : TempUserDirs(MakeTemporaryDirectory("vespern-test-"))
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vespern-test-XXXXXX").string();
-        root = ::mkdtemp(pattern.data());
+        owned_ = true;
+    }
+    // The dirs another test process made under root, which it removes.
+    explicit TempUserDirs(const std::filesystem::path& sharedRoot)
+        : root(sharedRoot)
+    {
         home = root / "home";
         config = home / ".config";
         registry = root / "registry";
@@ -31,28 +38,28 @@ public:
     {
         for (const auto& [name, value] : saved_) {
             if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
+                SetEnvironment(name, *value);
             else
-                ::unsetenv(name.c_str());
+                UnsetEnvironment(name);
         }
         std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
+        if (owned_)
+            std::filesystem::remove_all(root, ignored);
     }
     TempUserDirs(const TempUserDirs&) = delete;
     TempUserDirs& operator=(const TempUserDirs&) = delete;
 
     void set(const std::string& name, const std::string& value)
     {
-        if (!saved_.contains(name)) {
-            const char* old = std::getenv(name.c_str());
-            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
-        ::setenv(name.c_str(), value.c_str(), 1);
+        if (!saved_.contains(name))
+            saved_[name] = GetEnvironment(name);
+        SetEnvironment(name, value);
     }
 
     std::filesystem::path root, home, config, registry;
 
 private:
+    bool owned_ = false;
     std::map<std::string, std::optional<std::string>> saved_;
 };
 

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The Wine prefix of the Windows tests (WINEPREFIX, WINEARCH=win32):
+#   wine_prefix.sh start   makes the prefix on first use and starts a wineserver that stays
+#                          up for the whole batch of tests
+#   wine_prefix.sh stop    stops that wineserver and every program still running in the prefix
+set -euo pipefail
+: "${WINEPREFIX:?}" "${VESPERN_WINESERVER:=wineserver}" "${VESPERN_XVFB_RUN:=xvfb-run}"
+export WINEARCH=${WINEARCH:-win32} WINEDEBUG=${WINEDEBUG:--all}
+
+case "${1:-}" in
+start)
+    # Where Wine cannot run at all, every test that needs it skips (with_wine.sh).
+    wine --version >/dev/null 2>&1 || exec "$(dirname "$0")/with_wine.sh" true
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Making the Wine prefix $WINEPREFIX"
+        rm -rf "$WINEPREFIX"
+        "$VESPERN_XVFB_RUN" -a wineboot --init
+        "$VESPERN_WINESERVER" -w
+    fi
+    "$VESPERN_WINESERVER" -p </dev/null >/dev/null 2>&1
+    ;;
+stop)
+    "$VESPERN_WINESERVER" -k || true
+    "$VESPERN_WINESERVER" -w || true
+    ;;
+*)
+    echo "usage: wine_prefix.sh start|stop" >&2
+    exit 2
+    ;;
+esac
