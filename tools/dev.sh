@@ -3,17 +3,20 @@
 # builds the Debian package and installs it (install).
 #   tools/dev.sh run [ARG...]  build and start Vespern with ARG... (VESPERN_DRY_RUN=1 makes it
 #                              print its requests instead of making them)
-#   tools/dev.sh test          build and run the whole test suite
+#   tools/dev.sh test          build and run the whole test suite: the Linux build's, then the
+#                              Windows build's under Wine
 #   tools/dev.sh install       build the Debian package and install it on this machine
 #
 # run and install install the packages of tools/debian-packages.txt; test adds those of
-# tools/debian-packages-test.txt. Nothing else of the machine is changed: no service is started
+# tools/debian-packages-test.txt and tools/debian-packages-windows.txt (with the i386
+# architecture, for 32-bit Wine). Nothing else of the machine is changed: no service is started
 # while packages are installed, and no SMB server is installed at all (the tests unpack one into
 # the build folder).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VESPERN_BUILD_DIR:-$here/build}
+windows_build=${VESPERN_WINDOWS_BUILD_DIR:-$here/build-windows}
 mode=${1:-}
 case "$mode" in run | test | install) shift ;; *)
     echo "usage: tools/dev.sh run [ARG...] | test | install" >&2
@@ -75,6 +78,16 @@ install_list() {
 
 install_run_packages() { install_list debian-packages.txt; }
 install_test_packages() { install_list debian-packages-test.txt; }
+# First of all: 32-bit Wine upgrades some of the system's libraries, which the Linux build then
+# links against.
+install_windows_packages() {
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        echo "Adding the i386 architecture (for 32-bit Wine)"
+        as_root dpkg --add-architecture i386
+        package_lists_updated=false
+    fi
+    install_list debian-packages-windows.txt
+}
 
 # smbd, the server of the remote shutdown test, unpacked from Debian's samba package into the
 # build folder, in the version of the installed Samba libraries it loads. It runs only inside the
@@ -124,6 +137,14 @@ build_all() {
     cmake --build "$build" --parallel "$(nproc)"
 }
 
+# The 32-bit Windows program and its tests (CMakePresets.json), which compare it with the Linux
+# program.
+build_windows() {
+    cmake --preset windows -B "$windows_build" -DVESPERN_BUILD_TESTS=ON -DVESPERN_WERROR=$werror \
+        -DVESPERN_LINUX_PROGRAM="$build/vespern" >/dev/null
+    cmake --build "$windows_build" --parallel "$(nproc)"
+}
+
 case "$mode" in
 run)
     install_run_packages
@@ -138,11 +159,16 @@ install)
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$package"
     ;;
 test)
+    install_windows_packages
     install_run_packages
     install_test_packages
     unpack_samba_server
     build_all
-    cd "$build"
-    ctest --output-on-failure --timeout 600
+    build_windows
+    status=0
+    (cd "$build" && ctest --output-on-failure --timeout 600) || status=$?
+    echo "The Windows tests, under Wine:"
+    (cd "$windows_build" && ctest --output-on-failure --timeout 600) || status=$?
+    exit $status
     ;;
 esac

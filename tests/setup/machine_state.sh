@@ -3,10 +3,11 @@
 # packages of their lists.
 #
 #   machine_state.sh save DIR         note the machine's state in DIR (before tools/dev.sh)
-#   machine_state.sh after-run DIR    after `tools/dev.sh run`: no package of the test list newly
-#                                     installed
+#   machine_state.sh after-run DIR    after `tools/dev.sh run`: no package of the test or the
+#                                     Windows list newly installed, no foreign architecture added
 #   machine_state.sh after-test DIR   after `tools/dev.sh test`: /usr/sbin/policy-rc.d as it was,
-#                                     no SMB server installed or enabled that was not before
+#                                     no SMB server installed or enabled that was not before, no
+#                                     foreign architecture added but i386 (32-bit Wine)
 #
 # A machine that had some of these before (a test package, Samba's servers) is not held against
 # the commands; what was there is printed.
@@ -17,7 +18,12 @@ policy=/usr/sbin/policy-rc.d
 smb_servers='smbd|nmbd|samba|samba-ad-dc'
 
 installed_packages() { dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | awk '$1 ~ /^ii/ { print $2 }' | sort; }
-test_list() { grep -v -e '^#' -e '^$' "$here/tools/debian-packages-test.txt" | awk '{ print $1 }' | sort -u; }
+# The packages only the test command installs, by name (wine32:i386 is wine32 to dpkg-query).
+test_list() {
+    grep -h -v -e '^#' -e '^$' "$here/tools/debian-packages-test.txt" "$here/tools/debian-packages-windows.txt" |
+        awk '{ sub(/:.*/, "", $1); print $1 }' | sort -u
+}
+foreign_architectures() { dpkg --print-foreign-architectures | sort; }
 policy_state() {
     if [ -e "$policy" ] || [ -L "$policy" ]; then
         stat -c '%F %a %u:%g %s' "$policy"
@@ -37,6 +43,7 @@ smb_server_links() {
 save() {
     mkdir -p "$1"
     installed_packages >"$1/packages"
+    foreign_architectures >"$1/architectures"
     policy_state >"$1/policy"
     smb_server_links >"$1/smb-links"
     already=$(comm -12 <(test_list) "$1/packages" | tr '\n' ' ')
@@ -52,11 +59,16 @@ after_run() {
         echo "FAILED: tools/dev.sh run installed packages of the test list: $added" >&2
         return 1
     fi
-    echo "machine state: tools/dev.sh run installed no package of the test list"
+    added=$(comm -13 "$1/architectures" <(foreign_architectures) | tr '\n' ' ')
+    if [ -n "$added" ]; then
+        echo "FAILED: tools/dev.sh run added architectures: $added" >&2
+        return 1
+    fi
+    echo "machine state: tools/dev.sh run installed no package of the test list, added no architecture"
 }
 
 after_test() {
-    local failed=0 links
+    local failed=0 links architectures
     if [ "$(policy_state)" != "$(cat "$1/policy")" ]; then
         echo "FAILED: /usr/sbin/policy-rc.d changed: was '$(head -1 "$1/policy")', is '$(policy_state | head -1)'" >&2
         failed=1
@@ -70,7 +82,13 @@ after_test() {
         echo "FAILED: the samba server package was installed" >&2
         failed=1
     fi
-    [ $failed -eq 0 ] && echo "machine state: policy-rc.d as it was, no SMB server installed or enabled"
+    architectures=$(comm -13 "$1/architectures" <(foreign_architectures) | grep -vx i386 | tr '\n' ' ' || true)
+    if [ -n "$architectures" ]; then
+        echo "FAILED: foreign architectures other than i386 appeared: $architectures" >&2
+        failed=1
+    fi
+    [ $failed -eq 0 ] && echo "machine state: policy-rc.d as it was, no SMB server installed or enabled," \
+        "no architecture added but i386"
     return $failed
 }
 
