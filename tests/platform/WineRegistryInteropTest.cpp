@@ -29,7 +29,7 @@ std::string Text(const std::string& text)
 }
 
 // What a settings store holds: texts with the characters the file format escapes, numbers at
-// both ends, bytes, a text with a variable and the key's default value.
+// both ends, bytes and the key's default value.
 const Values written = {
     { "", { w32::RegSz, Text("the default value") } },
     { "run program", { w32::RegSz, Text("1") } },
@@ -38,8 +38,10 @@ const Values written = {
     { "DisableTaskMgr", { w32::RegDword, std::string("\1\0\0\0", 4) } },
     { "all bits", { w32::RegDword, std::string(4, '\xff') } },
     { "bytes", { w32::RegBinary, std::string("\0\x7f\x80\xff", 4) } },
-    { "expand", { w32::RegExpandSz, Text("%SystemRoot%\\system32") } },
 };
+
+// Expandable text, which version 5.00 files hold as UTF-16LE where other text is 8-bit.
+const Values expandable = { { "expand", { w32::RegExpandSz, Text("%SystemRoot%\\system32") } } };
 
 void Write(LinuxRegistry& registry, const Values& values)
 {
@@ -94,39 +96,72 @@ ProgramResult Wine(std::vector<std::string> arguments)
     return RunProgram(arguments);
 }
 
-TEST(WineRegistryInterop, TheLinuxStoresFileImportsIntoWineAndWinesExportReadsBack)
-{
-    if (!GetEnvironment("WINEPREFIX"))
-        GTEST_SKIP() << "no Wine prefix (WINEPREFIX) to import into";
-    TempTree tree;
-    const std::string key = std::string("HKEY_CURRENT_USER\\") + testKey;
-    Wine({ "reg", "delete", key, "/f" });
+// Writes the values through the Linux store, imports its file with Wine's registry editor,
+// exports the key again with it (UTF-16LE) and reads that file with the Linux store.
+class RoundTrip {
+public:
+    explicit RoundTrip(const Values& values)
     {
-        LinuxRegistry store(PathsIn(tree.directory("linux")), [](const std::string&) {});
-        Write(store, written);
-        const auto file = store.FileOf(w32::HkeyCurrentUser);
-        ASSERT_EQ(Wine({ "regedit", "/S", WinePath(file) }).exitCode, 0) << ReadText(file);
+        Wine({ "reg", "delete", key, "/f" });
+        {
+            LinuxRegistry store(PathsIn(tree.directory("linux")), [](const std::string&) {});
+            Write(store, values);
+            const auto file = store.FileOf(w32::HkeyCurrentUser);
+            imported = Wine({ "regedit", "/S", WinePath(file) }).exitCode == 0;
+        }
+        query = Wine({ "reg", "query", key }).output;
+        const auto exported = tree / "exported.reg";
+        Wine({ "regedit", "/E", WinePath(exported), key });
+        Wine({ "reg", "delete", key, "/f" });
+        exportedBytes = ReadText(exported);
+        const auto reading = tree.directory("reading");
+        std::filesystem::copy_file(exported, reading / "HKEY_CURRENT_USER.reg");
+        LinuxRegistry store(PathsIn(reading), [&](const std::string& line) { errors.push_back(line); });
+        read = Read(store, values);
     }
-    const ProgramResult query = Wine({ "reg", "query", key });
-    EXPECT_NE(query.output.find("run program    REG_SZ    1"), std::string::npos) << query.output;
-    EXPECT_NE(query.output.find("DisableTaskMgr    REG_DWORD    0x1"), std::string::npos) << query.output;
 
-    const auto exported = tree / "exported.reg";
-    ASSERT_EQ(Wine({ "regedit", "/E", WinePath(exported), key }).exitCode, 0);
-    Wine({ "reg", "delete", key, "/f" });
-    const std::string bytes = ReadText(exported);
-    ASSERT_TRUE(bytes.starts_with("\xff\xfe")) << "Wine exports UTF-16LE with a byte-order mark";
-
-    const auto reading = tree.directory("reading");
-    std::filesystem::copy_file(exported, reading / "HKEY_CURRENT_USER.reg");
+    const std::string key = std::string("HKEY_CURRENT_USER\\") + testKey;
+    TempTree tree;
+    bool imported = false;
+    std::string query, exportedBytes;
     std::vector<std::string> errors;
-    LinuxRegistry store(PathsIn(reading), [&](const std::string& line) { errors.push_back(line); });
-    const Values read = Read(store, written);
-    for (const auto& [name, value] : written) {
-        ASSERT_TRUE(read.contains(name)) << '"' << name << "\" is missing after the round trip";
-        EXPECT_EQ(read.at(name), value) << '"' << name << '"';
+    Values read;
+};
+
+void ExpectSameValues(const RoundTrip& trip, const Values& values)
+{
+    for (const auto& [name, value] : values) {
+        ASSERT_TRUE(trip.read.contains(name)) << '"' << name << "\" is missing after the round trip";
+        EXPECT_EQ(trip.read.at(name).type, value.type) << '"' << name << '"';
+        EXPECT_EQ(trip.read.at(name).data, value.data) << '"' << name << '"';
     }
-    EXPECT_TRUE(errors.empty()) << errors.front();
+    EXPECT_TRUE(trip.errors.empty()) << trip.errors.front();
+}
+
+struct WineRegistryInterop : ::testing::Test {
+    void SetUp() override
+    {
+        if (!GetEnvironment("WINEPREFIX"))
+            GTEST_SKIP() << "no Wine prefix (WINEPREFIX) to import into";
+    }
+};
+
+TEST_F(WineRegistryInterop, TheLinuxStoresFileImportsIntoWineAndWinesExportReadsBack)
+{
+    const RoundTrip trip(written);
+    ASSERT_TRUE(trip.imported);
+    EXPECT_NE(trip.query.find("run program    REG_SZ    1"), std::string::npos) << trip.query;
+    EXPECT_NE(trip.query.find("DisableTaskMgr    REG_DWORD    0x1"), std::string::npos) << trip.query;
+    ASSERT_TRUE(trip.exportedBytes.starts_with("\xff\xfe")) << "Wine exports UTF-16LE with a byte-order mark";
+    ExpectSameValues(trip, written);
+}
+
+TEST_F(WineRegistryInterop, ExpandableTextKeepsItsCharacters)
+{
+    const RoundTrip trip(expandable);
+    ASSERT_TRUE(trip.imported);
+    EXPECT_NE(trip.query.find("expand    REG_EXPAND_SZ    %SystemRoot%\\system32"), std::string::npos) << trip.query;
+    ExpectSameValues(trip, expandable);
 }
 
 } // namespace

@@ -47,7 +47,7 @@ public:
     {
         HKey key = 0;
         std::uint32_t disposition = 0;
-        storage.RegCreateKeyExA(root, path, 0, w32::KeyAllAccess, key, disposition);
+        storage.RegCreateKeyExA(root, SubKey(path), 0, w32::KeyAllAccess, key, disposition);
         std::vector<std::uint8_t> bytes(data.begin(), data.end());
         if (type == w32::RegSz || type == w32::RegExpandSz)
             bytes.push_back(0);
@@ -62,7 +62,7 @@ public:
     std::optional<StoredValue> get(HKey root, const std::string& path, const std::string& name)
     {
         HKey key = 0;
-        if (storage.RegOpenKeyExA(root, path, 0, w32::KeyAllAccess, key) != 0)
+        if (storage.RegOpenKeyExA(root, SubKey(path), 0, w32::KeyAllAccess, key) != 0)
             return std::nullopt;
         std::uint32_t type = 0, size = 0;
         std::optional<StoredValue> out;
@@ -83,6 +83,10 @@ public:
     {
         return get(w32::HkeyClassesRoot, "\\vespern\\setting", name);
     }
+
+    // The paths are written as the program's registry object takes them, from the root with a
+    // leading backslash, which the system's registry calls do not take.
+    static std::string SubKey(const std::string& path) { return path.starts_with('\\') ? path.substr(1) : path; }
 
     bool run(const std::function<void()>& handler) { return application.Dispatch(handler); }
 

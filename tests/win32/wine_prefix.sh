@@ -5,7 +5,7 @@
 #   wine_prefix.sh stop    stops that wineserver and every program still running in the prefix
 set -euo pipefail
 : "${WINEPREFIX:?}" "${VESPERN_WINESERVER:=wineserver}" "${VESPERN_XVFB_RUN:=xvfb-run}"
-export WINEARCH=${WINEARCH:-win32} WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=${WINEARCH:-win32} WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d}
 
 case "${1:-}" in
 start)

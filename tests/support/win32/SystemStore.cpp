@@ -2,6 +2,7 @@
 
 #include "platform/win32/Win32Platform.h"
 
+#include <objbase.h>
 #include <optional>
 #include <windows.h>
 
@@ -119,6 +120,26 @@ std::vector<StoreValue> ValuesOf(const WrittenKey& written)
     return out;
 }
 
+// The program's thread joins a COM apartment before its shell link objects are made; a test's
+// thread does the same for the life of its store.
+class ComApartment {
+public:
+    ComApartment()
+        : joined_(SUCCEEDED(::CoInitialize(nullptr)))
+    {
+    }
+    ~ComApartment()
+    {
+        if (joined_)
+            ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool joined_;
+};
+
 } // namespace
 
 // The settings key starts empty and is removed afterwards: only the tests' own Wine prefix runs
@@ -131,6 +152,7 @@ struct SystemStore::State {
     bool owned;
     std::vector<std::optional<RawValue>> saved;
     Key readOnlyMachine;
+    ComApartment apartment;
     Win32Platform platform { [](Window) { return std::uintptr_t { 0 }; }, {} };
 };
 
