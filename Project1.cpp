@@ -6,21 +6,11 @@
 #include "core/TForm4Model.h"
 #include "core/TForm5Model.h"
 #include "platform/PlatformFactory.h"
-#include "ui/QtDialogs.h"
-#include "ui/UiEvents.h"
-#include "ui/Unit1.h"
-#include "ui/Unit2.h"
-#include "ui/Unit4.h"
-#include "ui/Unit5.h"
-#include "ui/components/ComputerPicker.h"
-#include "ui/components/WindowFont.h"
-
-#include <QApplication>
+#include "ui/FrontEnd.h"
 
 #include <cstdlib>
 #include <iostream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace {
@@ -46,12 +36,6 @@ Environment:
                       /etc/vespern, written there only by whoever may)
 )";
 
-bool environmentSet(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value && *value;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -66,35 +50,15 @@ int main(int argc, char** argv)
         return EXIT_SUCCESS;
     }
 
-    // A one-shot run needs no display: the action is run headless. Living in the tray does.
-    if (!environmentSet("DISPLAY") && !environmentSet("WAYLAND_DISPLAY") && !environmentSet("QT_QPA_PLATFORM")) {
-        if (arguments.empty()) {
-            std::cerr << "vespern: Vespern needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)"
-                      << std::endl;
-            return EXIT_FAILURE;
-        }
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-
-    // Only the first argument is Vespern's: none of them reaches Qt.
-    int qtArgc = 1;
-    char* qtArgv[] = { argv[0], nullptr };
-    QApplication qtApplication(qtArgc, qtArgv);
-    QApplication::setApplicationName(QStringLiteral("Vespern"));
-    QApplication::setApplicationVersion(QStringLiteral(VESPERN_VERSION));
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    const QString platformName = QGuiApplication::platformName();
-    vespern::ui::QtDialogs dialogs(
-        platformName == QLatin1String("offscreen") || platformName == QLatin1String("minimal"));
-    vespern::TApplication application(dialogs);
+    auto frontEnd = vespern::ui::CreateFrontEnd(argc, argv, !arguments.empty());
+    if (!frontEnd)
+        return EXIT_FAILURE;
+    vespern::TApplication application(frontEnd->MessageBoxes());
     application.Title = "Vespern";
-    // No application display name: Qt would append it to every title ("About — Vespern").
-    QApplication::setFont(vespern::ui::WindowFont());
 
-    auto platform = vespern::CreatePowerPlatform(
-        { vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {}, vespern::ui::PickComputer,
-            [&application](const vespern::UserNotice& notice) { application.Notices().Post(notice); } });
+    auto platform = vespern::CreatePowerPlatform({ vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {},
+        frontEnd->Picker(), [&application](const vespern::UserNotice& notice) { application.Notices().Post(notice); },
+        frontEnd->WindowHandles() });
     platform->CoInitialize();
 
     vespern::TForm2Model form2(*platform, application);
@@ -102,14 +66,5 @@ int main(int argc, char** argv)
     vespern::TForm1Model form1(*platform, application, form2, arguments);
     vespern::TForm4Model form4(form1);
     form1.SetAboutBox(form5);
-    vespern::ui::UiEvents events(application);
-
-    vespern::ui::TForm1 mainWindow(form1, events);
-    vespern::ui::TForm2 optionsDialog(form2, events, &mainWindow);
-    vespern::ui::TForm4 confirmationDialog(form4, events, &mainWindow);
-    vespern::ui::TForm5 aboutBox(form5, events, &mainWindow);
-
-    if (application.ShowMainForm)
-        mainWindow.show();
-    return QApplication::exec();
+    return frontEnd->Run({ application, form1, form2, form4, form5 });
 }

@@ -1,7 +1,5 @@
 #include "DesktopActionFiles.h"
 
-#include "platform/CodePageText.h"
-
 #include "TRegistry.h"
 #include "VespernError.h"
 #include "platform/Win32Constants.h"
@@ -78,7 +76,7 @@ void CreateShellLink(PowerPlatform& platform, const std::string& workingDirector
     platform.IShellLinkA_SetIconLocation(link.pointer, iconPath, iconIndex);
 
     // The folder the link goes into, one level made when missing.
-    const std::string folder = folderOf(CodePageFromUtf16(linkFile));
+    const std::string folder = folderOf(platform.WideCharToMultiByte(w32::CpAcp, linkFile));
     const std::uint32_t attributes = platform.GetFileAttributesA(folder);
     if (attributes == w32::InvalidFileAttributes || (attributes & w32::FileAttributeDirectory) == 0)
         platform.CreateDirectoryA(folder);
@@ -96,7 +94,7 @@ void UpdateDesktopActionFile(PowerPlatform& platform, const DesktopActionFile& r
     const std::string linkFile = desktop + std::string(row.fileName);
     if (ticked) {
         const std::string executable = platform.GetModuleFileNameA(0);
-        CreateShellLink(platform, desktop + "\\", executable, "", Utf16FromCodePage(linkFile),
+        CreateShellLink(platform, desktop + "\\", executable, "", platform.MultiByteToWideChar(w32::CpAcp, linkFile),
             std::string(row.description), iconPathFor(executable), 0);
     } else {
         platform.DeleteFileA(linkFile);

@@ -1,9 +1,8 @@
 #include "PlatformFactory.h"
 
+#include "SystemPlatform.h"
 #include "dryrun/TracingPlatform.h"
-#include "linux/LinuxPlatform.h"
 
-#include <iostream>
 #include <string_view>
 
 namespace vespern {
@@ -15,13 +14,12 @@ bool DryRunRequested(const char* value)
 
 std::unique_ptr<PowerPlatform> CreatePowerPlatform(const PlatformChoice& choice)
 {
-    auto real = std::make_unique<LinuxPlatform>(LinuxPaths {}, LinuxPlatform::ErrorSink {}, choice.notices);
-    real->SetComputerPicker(choice.computerPicker);
+    auto real = CreateSystemPlatform(choice);
     if (!choice.dryRun)
         return real;
     auto sink = choice.dryRunSink;
     if (!sink)
-        sink = [](const std::string& line) { std::cerr << "dry run: " << line << std::endl; };
+        sink = [](const std::string& line) { WriteStandardErrorLine("dry run: " + line); };
     return std::make_unique<TracingPlatform>(std::move(real), TracingPlatform::Mode::DryRun, std::move(sink));
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "ComputerDiscovery.h"
 #include "PowerPlatform.h"
 #include "UserNotice.h"
-#include "linux/ComputerDiscovery.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,9 @@ struct PlatformChoice {
     ComputerPicker computerPicker;
     // Where the backend posts what the user must hear about (a refused request, say).
     UserNoticeSink notices;
+    // The native handle of each of the program's windows (0 while it has none), for the requests
+    // addressed to them; a system whose backend needs no handles ignores it.
+    std::function<std::uintptr_t(Window window)> windowHandles;
 };
 
 // The backend of this system, wrapped in the dry run when asked for.

@@ -93,6 +93,10 @@ public:
         std::int32_t count1, const std::string& string2, std::int32_t count2)
         = 0;
     virtual std::uint32_t GetLastError() = 0;
+    // The program's 8-bit text is in the system's ANSI code page (codePage w32::CpAcp); the few
+    // operations that take wide text get UTF-16.
+    virtual std::u16string MultiByteToWideChar(std::uint32_t codePage, const std::string& text) = 0;
+    virtual std::string WideCharToMultiByte(std::uint32_t codePage, const std::u16string& text) = 0;
     // ReturnLength is always NULL; a status of 0 is success.
     virtual std::int32_t NtQuerySystemInformation(
         std::uint32_t infoClass, std::span<std::uint8_t> buffer, std::uint32_t length)

@@ -50,6 +50,7 @@ inline constexpr std::uint32_t NormIgnoreCase = 1;
 inline constexpr std::int32_t CstrLessThan = 1;
 inline constexpr std::int32_t CstrEqual = 2;
 inline constexpr std::int32_t CstrGreaterThan = 3;
+inline constexpr std::uint32_t CpAcp = 0;
 
 // Error codes
 inline constexpr std::uint32_t ErrorSuccess = 0;

@@ -1,6 +1,5 @@
 #include "TracingPlatform.h"
 
-#include "platform/CodePageText.h"
 #include "platform/Win32Constants.h"
 
 #include <cstdio>
@@ -41,12 +40,6 @@ std::string quoted(const std::string& text)
 std::string quoted(const std::optional<std::string>& text)
 {
     return text ? quoted(*text) : std::string("NULL");
-}
-
-// Wide text is shown in the 8-bit text it came from, so that every path reads as it is.
-std::string quoted(const std::u16string& text)
-{
-    return "L" + quoted(CodePageFromUtf16(text));
 }
 
 std::string hex(std::uint64_t value, int digits = 0)
@@ -133,6 +126,23 @@ std::int32_t TracingPlatform::CompareStringA(std::uint32_t locale, std::uint32_t
             + " lpString1=" + quoted(string1) + " cchCount1=" + std::to_string(count1) + " lpString2=" + quoted(string2)
             + " cchCount2=" + std::to_string(count2));
     return inner_.CompareStringA(locale, flags, string1, count1, string2, count2);
+}
+
+// Conversions change nothing and ask the system for nothing: they are not traced.
+std::u16string TracingPlatform::MultiByteToWideChar(std::uint32_t codePage, const std::string& text)
+{
+    return inner_.MultiByteToWideChar(codePage, text);
+}
+
+std::string TracingPlatform::WideCharToMultiByte(std::uint32_t codePage, const std::u16string& text)
+{
+    return inner_.WideCharToMultiByte(codePage, text);
+}
+
+// Wide text is shown in the 8-bit text it came from, so that every path reads as it is.
+std::string TracingPlatform::wideQuoted(const std::u16string& text)
+{
+    return "L" + quoted(inner_.WideCharToMultiByte(w32::CpAcp, text));
 }
 
 std::uint32_t TracingPlatform::GetLastError()
@@ -506,7 +516,7 @@ std::int32_t TracingPlatform::IShellLinkA_SetIconLocation(
 std::int32_t TracingPlatform::IPersistFile_Save(ComObject file, const std::u16string& fileName, bool remember)
 {
     if (!trace(Kind::Change,
-            "IPersistFile::Save this=" + hex(file) + " pszFileName=" + quoted(fileName)
+            "IPersistFile::Save this=" + hex(file) + " pszFileName=" + wideQuoted(fileName)
                 + " fRemember=" + boolText(remember)))
         return w32::SOk;
     return inner_.IPersistFile_Save(file, fileName, remember);

@@ -33,6 +33,8 @@ public:
     std::int32_t CompareStringA(std::uint32_t locale, std::uint32_t flags, const std::string& string1,
         std::int32_t count1, const std::string& string2, std::int32_t count2) override;
     std::uint32_t GetLastError() override;
+    std::u16string MultiByteToWideChar(std::uint32_t codePage, const std::string& text) override;
+    std::string WideCharToMultiByte(std::uint32_t codePage, const std::u16string& text) override;
     std::int32_t NtQuerySystemInformation(
         std::uint32_t infoClass, std::span<std::uint8_t> buffer, std::uint32_t length) override;
     Handle CreateToolhelp32Snapshot(std::uint32_t flags, std::uint32_t processId) override;
@@ -110,6 +112,7 @@ private:
 
     // Logs the line when the kind asks for it; returns whether the call goes on to the inner platform.
     bool trace(Kind kind, const std::string& line);
+    std::string wideQuoted(const std::u16string& text);
 
     std::unique_ptr<PowerPlatform> owned_;
     PowerPlatform& inner_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ComputerDiscovery.h"
+#include "platform/ComputerDiscovery.h"
 
 #include <systemd/sd-bus.h>
 

@@ -7,6 +7,7 @@
 #include "RemoteShutdown.h"
 #include "TrashCan.h"
 #include "UserDirectories.h"
+#include "platform/CodePageText.h"
 #include "platform/Win32Constants.h"
 
 #include <algorithm>
@@ -234,6 +235,17 @@ std::int32_t LinuxPlatform::CompareStringA(std::uint32_t, std::uint32_t flags, c
     }
     const int order = a.compare(b);
     return order < 0 ? w32::CstrLessThan : order == 0 ? w32::CstrEqual : w32::CstrGreaterThan;
+}
+
+// Linux's 8-bit text is UTF-8 whatever code page is asked for.
+std::u16string LinuxPlatform::MultiByteToWideChar(std::uint32_t, const std::string& text)
+{
+    return Utf16FromCodePage(text);
+}
+
+std::string LinuxPlatform::WideCharToMultiByte(std::uint32_t, const std::u16string& text)
+{
+    return CodePageFromUtf16(text);
 }
 
 std::uint32_t LinuxPlatform::GetLastError()

@@ -3,7 +3,6 @@
 // The real backend on Linux. Each group of operations maps to the service the desktop offers
 // for it; an operation without a mapping says so on standard error and reports failure.
 
-#include "ComputerDiscovery.h"
 #include "DisplayPower.h"
 #include "LinuxRegistry.h"
 #include "Logind.h"
@@ -15,6 +14,7 @@
 #include "ShellLinkObjects.h"
 #include "SystemInformation.h"
 #include "ToolhelpSnapshots.h"
+#include "platform/ComputerDiscovery.h"
 #include "platform/PowerPlatform.h"
 #include "platform/UserNotice.h"
 
@@ -61,6 +61,8 @@ public:
     std::int32_t CompareStringA(std::uint32_t locale, std::uint32_t flags, const std::string& string1,
         std::int32_t count1, const std::string& string2, std::int32_t count2) override;
     std::uint32_t GetLastError() override;
+    std::u16string MultiByteToWideChar(std::uint32_t codePage, const std::string& text) override;
+    std::string WideCharToMultiByte(std::uint32_t codePage, const std::u16string& text) override;
     std::int32_t NtQuerySystemInformation(
         std::uint32_t infoClass, std::span<std::uint8_t> buffer, std::uint32_t length) override;
     Handle CreateToolhelp32Snapshot(std::uint32_t flags, std::uint32_t processId) override;

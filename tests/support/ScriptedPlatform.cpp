@@ -1,5 +1,6 @@
 #include "ScriptedPlatform.h"
 
+#include "platform/CodePageText.h"
 #include "platform/Win32Constants.h"
 
 #include <algorithm>
@@ -59,6 +60,26 @@ std::int32_t ScriptedPlatform::CompareStringA(std::uint32_t, std::uint32_t flags
     };
     const int order = piece(string1, count1).compare(piece(string2, count2));
     return order < 0 ? w32::CstrLessThan : order == 0 ? w32::CstrEqual : w32::CstrGreaterThan;
+}
+
+std::u16string ScriptedPlatform::MultiByteToWideChar(std::uint32_t, const std::string& text)
+{
+    if (!script.singleByteCodePage)
+        return Utf16FromCodePage(text);
+    std::u16string wide;
+    for (const char c : text)
+        wide += static_cast<char16_t>(static_cast<unsigned char>(c));
+    return wide;
+}
+
+std::string ScriptedPlatform::WideCharToMultiByte(std::uint32_t, const std::u16string& text)
+{
+    if (!script.singleByteCodePage)
+        return CodePageFromUtf16(text);
+    std::string narrow;
+    for (const char16_t unit : text)
+        narrow += unit < 0x100 ? static_cast<char>(unit) : '?';
+    return narrow;
 }
 
 std::uint32_t ScriptedPlatform::GetLastError()

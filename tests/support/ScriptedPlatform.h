@@ -41,6 +41,9 @@ struct PlatformScript {
     // Where the registry, file and shell link operations go (a real backend over temporary
     // directories); scripted answers when null.
     PowerPlatform* storage = nullptr;
+    // The 8-bit text is in a single-byte code page whose letters are those of Latin-1 (as the
+    // Windows code page 1252 is for "é"), not in UTF-8.
+    bool singleByteCodePage = false;
 };
 
 class ScriptedPlatform final : public PowerPlatform {
@@ -55,6 +58,8 @@ public:
     std::int32_t CompareStringA(std::uint32_t locale, std::uint32_t flags, const std::string& string1,
         std::int32_t count1, const std::string& string2, std::int32_t count2) override;
     std::uint32_t GetLastError() override;
+    std::u16string MultiByteToWideChar(std::uint32_t codePage, const std::string& text) override;
+    std::string WideCharToMultiByte(std::uint32_t codePage, const std::u16string& text) override;
     std::int32_t NtQuerySystemInformation(
         std::uint32_t infoClass, std::span<std::uint8_t> buffer, std::uint32_t length) override;
     Handle CreateToolhelp32Snapshot(std::uint32_t flags, std::uint32_t processId) override;

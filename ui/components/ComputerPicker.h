@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/linux/ComputerDiscovery.h"
+#include "platform/ComputerDiscovery.h"
 
 #include <optional>
 #include <string>

@@ -1,0 +1,105 @@
+#include "Unit1.h"
+
+#include "core/TApplication.h"
+#include "core/TForm1Model.h"
+
+#include <cstdlib>
+
+namespace vespern::ui {
+
+namespace {
+
+constexpr char ApplicationClass[] = "TApplication";
+constexpr char MainWindowClass[] = "TForm1";
+constexpr int MainWindowWidth = 415;
+constexpr int MainWindowHeight = 520;
+
+void registerClass(HINSTANCE instance, const char* name, WNDPROC procedure)
+{
+    WNDCLASSEXA windowClass {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = name;
+    ::RegisterClassExA(&windowClass);
+}
+
+} // namespace
+
+TForm1::TForm1(TForm1Model& model, TApplication& application, HINSTANCE instance)
+    : model_(model)
+    , application_(application)
+{
+    registerClass(instance, ApplicationClass, ::DefWindowProcA);
+    registerClass(instance, MainWindowClass, windowProcedure);
+    applicationWindow_ = ::CreateWindowExA(
+        0, ApplicationClass, application_.Title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    ::CreateWindowExA(0, MainWindowClass, model_.Caption.c_str(),
+        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT, MainWindowWidth,
+        MainWindowHeight, applicationWindow_, nullptr, instance, this);
+    application_.Dispatch([this] { model_.FormCreate(); });
+}
+
+TForm1::~TForm1()
+{
+    if (window_ != nullptr)
+        ::DestroyWindow(window_);
+    if (applicationWindow_ != nullptr)
+        ::DestroyWindow(applicationWindow_);
+}
+
+void TForm1::Show()
+{
+    ::ShowWindow(window_, SW_SHOWNORMAL);
+}
+
+int TForm1::RunMessageLoop()
+{
+    MSG message {};
+    while (!application_.Terminated() && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    return EXIT_SUCCESS;
+}
+
+LRESULT CALLBACK TForm1::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<TForm1*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        created->window_ = window;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* form = reinterpret_cast<TForm1*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (form == nullptr)
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    return form->handleMessage(window, message, wParam, lParam);
+}
+
+LRESULT TForm1::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SHOWWINDOW:
+        if (wParam != FALSE && !model_.Visible) {
+            model_.Visible = true;
+            application_.Dispatch([this] { model_.FormShow(); });
+        }
+        break;
+    case WM_CLOSE:
+        // Closing the main window ends the program.
+        application_.Dispatch([this] { model_.Close(); });
+        return 0;
+    case WM_NCDESTROY:
+        window_ = nullptr;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace vespern::ui
