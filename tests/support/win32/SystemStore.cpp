@@ -45,6 +45,7 @@ constexpr char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char systemKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\system";
 constexpr char explorerKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 constexpr char shellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char userShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr char scratchKey[] = "Software\\Vespern tests";
 
 // The keys whose values the program writes, where the tests read them back.
@@ -66,7 +67,8 @@ const SharedValue sharedValues[] = { { currentUser, runKey, "Vespern" }, { curre
     { currentUser, explorerKey, "NoClose" }, { currentUser, explorerKey, "NoLogoff" },
     { currentUser, explorerKey, "StartMenuLogOff" }, { localMachine, systemKey, "DisableTaskMgr" },
     { localMachine, explorerKey, "NoClose" }, { localMachine, explorerKey, "NoLogoff" },
-    { localMachine, explorerKey, "StartMenuLogOff" }, { currentUser, shellFoldersKey, "desktop" } };
+    { localMachine, explorerKey, "StartMenuLogOff" }, { currentUser, shellFoldersKey, "desktop" },
+    { currentUser, userShellFoldersKey, "Desktop" } };
 
 struct RawValue {
     DWORD type = 0;
@@ -168,7 +170,10 @@ SystemStore::SystemStore(const TempUserDirs& dirs, MachineRoot machineRoot, Erro
     ::RegDeleteTreeA(HKEY_CLASSES_ROOT, settingsKey);
     std::filesystem::create_directories(dirs.home / "Desktop");
     const std::string desktop = (dirs.home / "Desktop").string();
+    // The shell writes "Shell Folders" anew from "User Shell Folders" whenever it looks a folder
+    // up (saving a link does), so the desktop is the test's in both.
     Write({ currentUser, shellFoldersKey, "desktop" }, RawValue { REG_SZ, desktop + '\0' });
+    Write({ currentUser, userShellFoldersKey, "Desktop" }, RawValue { REG_EXPAND_SZ, desktop + '\0' });
     if (machineRoot == MachineRoot::Unwritable) {
         // A volatile key in place of HKEY_LOCAL_MACHINE for this process: the system refuses
         // to create the lasting keys the program writes there.
