@@ -23,7 +23,11 @@ NAMES = ["SHUTDOWN.link", "REBOOT.link", "LOG OFF.link", "STANDBY.link", "HIBERN
 HANDLE = re.compile(r"\b(h[A-Z]\w*|\w*Handle)=\S+")
 
 
-def without_handles(lines):
+def compared(printed):
+    """The requests, and the connection state query that decides whether to hang up, without
+    handle values."""
+    lines = [line for line in printed
+             if line.split(" ", 1)[0] in oneshot_test.POWER_REQUESTS + ("InternetGetConnectedState",)]
     return [HANDLE.sub(r"\1=<handle>", line) for line in lines]
 
 
@@ -49,7 +53,12 @@ class OneShotUnderWine(unittest.TestCase):
                 oneshot_test.PROGRAM = LINUX_PROGRAM
                 linux_completed, linux_printed = oneshot_test.run("/home/someone/Desktop/" + name)
                 self.assertEqual(linux_completed.returncode, 0, linux_completed.stderr)
-                self.assertEqual(without_handles(windows), without_handles(oneshot_test.requests(linux_printed)))
+                expected = compared(linux_printed)
+                if name == "HANG UP.link" and "cannot read the connection state" in linux_completed.stderr:
+                    # No NetworkManager answers the Linux program here, while Wine says that the
+                    # computer is connected: only the Windows program goes on to hang up.
+                    expected.append("InternetAutodialHangup dwReserved=0")
+                self.assertEqual(compared(printed), expected)
 
     def test_a_name_that_does_not_match_exactly_runs_nothing_and_ends(self):
         completed, printed = run_windows("C:\\users\\someone\\Desktop\\shutdown.link")
