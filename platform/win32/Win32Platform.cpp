@@ -100,6 +100,13 @@ bool processStep(Process32Entry step, Handle snapshot, ProcessEntry32 record)
         ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
         return false;
     }
+    // As the system does: the caller's record must say its own size.
+    std::uint32_t recordSize = 0;
+    std::memcpy(&recordSize, record.data(), sizeof recordSize);
+    if (recordSize != w32::ProcessEntry32Size) {
+        ::SetLastError(ERROR_BAD_LENGTH);
+        return false;
+    }
     PROCESSENTRY32 process {};
     process.dwSize = sizeof process;
     if (!step(handleFrom<HANDLE>(snapshot), &process))
