@@ -13,6 +13,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 #include <wininet.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -22,21 +23,20 @@
 
 namespace vespern {
 
-static_assert(sizeof(void*) == 4, "handles and pointers travel as 32-bit values: build for i386");
-static_assert(sizeof(PROCESSENTRY32) == w32::ProcessEntry32Size);
-static_assert(offsetof(PROCESSENTRY32, szExeFile) == w32::ProcessEntry32NameOffset);
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
 namespace {
 
-template <typename Pointer> Pointer pointerFrom(std::uint32_t value)
+// Handles and keys are 32-bit values on every Windows (a 64-bit system sign-extends them, which
+// also gives the predefined keys and INVALID_HANDLE_VALUE).
+template <typename Pointer> Pointer handleFrom(std::uint32_t value)
 {
-    return reinterpret_cast<Pointer>(static_cast<std::uintptr_t>(value));
+    return reinterpret_cast<Pointer>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
 }
 
-template <typename Pointer> std::uint32_t valueOf(Pointer pointer)
+template <typename Pointer> std::uint32_t handleValue(Pointer handle)
 {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
 }
 
 // An entry found by name, as the function type it is; void (*)() is the type every function
@@ -57,6 +57,9 @@ using CreateToolhelp32SnapshotEntry = HANDLE(WINAPI*)(DWORD, DWORD);
 using Process32Entry = BOOL(WINAPI*)(HANDLE, LPPROCESSENTRY32);
 using SHEmptyRecycleBinEntry = HRESULT(WINAPI*)(HWND, LPCSTR, DWORD);
 
+constexpr LONG StatusNotImplemented = static_cast<LONG>(0xC0000002);
+constexpr LONG StatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
 const char* optionalText(const std::optional<std::string>& text)
 {
     return text ? text->c_str() : nullptr;
@@ -69,18 +72,66 @@ bool guidFromText(const std::string& text, GUID& guid)
     return ::CLSIDFromString(wide.c_str(), &guid) == NOERROR;
 }
 
-// A Process32 call on the caller's 296-byte record, which need not be aligned.
-bool processStep(Process32Entry step, Handle snapshot, ProcessEntry32 entry)
+template <typename Field> void put(std::span<std::uint8_t> record, std::size_t offset, Field value)
+{
+    std::memcpy(record.data() + offset, &value, sizeof value);
+}
+
+// The system's PROCESSENTRY32 in the record of the i386 build, which the core reads (the same
+// layout there; a 64-bit system's heap id is wider).
+void storeProcessEntry(const PROCESSENTRY32& process, ProcessEntry32 record)
+{
+    put<std::uint32_t>(record, 0, w32::ProcessEntry32Size);
+    put<std::uint32_t>(record, 4, process.cntUsage);
+    put<std::uint32_t>(record, 8, process.th32ProcessID);
+    put<std::uint32_t>(record, 12, static_cast<std::uint32_t>(process.th32DefaultHeapID));
+    put<std::uint32_t>(record, 16, process.th32ModuleID);
+    put<std::uint32_t>(record, 20, process.cntThreads);
+    put<std::uint32_t>(record, 24, process.th32ParentProcessID);
+    put<std::int32_t>(record, 28, process.pcPriClassBase);
+    put<std::uint32_t>(record, 32, process.dwFlags);
+    static_assert(sizeof process.szExeFile == w32::MaxPath);
+    std::memcpy(record.data() + w32::ProcessEntry32NameOffset, process.szExeFile, sizeof process.szExeFile);
+}
+
+bool processStep(Process32Entry step, Handle snapshot, ProcessEntry32 record)
 {
     if (step == nullptr) {
         ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
         return false;
     }
-    PROCESSENTRY32 record;
-    std::memcpy(&record, entry.data(), sizeof record);
-    const BOOL found = step(pointerFrom<HANDLE>(snapshot), &record);
-    std::memcpy(entry.data(), &record, sizeof record);
-    return found != FALSE;
+    // As the system does: the caller's record must say its own size.
+    std::uint32_t recordSize = 0;
+    std::memcpy(&recordSize, record.data(), sizeof recordSize);
+    if (recordSize != w32::ProcessEntry32Size) {
+        ::SetLastError(ERROR_BAD_LENGTH);
+        return false;
+    }
+    PROCESSENTRY32 process {};
+    process.dwSize = sizeof process;
+    if (!step(handleFrom<HANDLE>(snapshot), &process))
+        return false;
+    storeProcessEntry(process, record);
+    return true;
+}
+
+// SYSTEM_BASIC_INFORMATION in the 44-byte record of the i386 build: the system's own record has
+// three pointer-sized fields, wider on a 64-bit system.
+LONG queryBasicInformation(NtQuerySystemInformationEntry query, std::span<std::uint8_t> record, std::uint32_t length)
+{
+    if (length < w32::SystemBasicInformationSize || record.size() < w32::SystemBasicInformationSize)
+        return StatusInfoLengthMismatch;
+    SYSTEM_BASIC_INFORMATION basic {};
+    const LONG status = query(w32::SystemBasicInformation, &basic, sizeof basic, nullptr);
+    if (status != 0)
+        return status;
+    std::fill(record.begin(), record.begin() + w32::SystemBasicInformationSize, std::uint8_t { 0 });
+    std::memcpy(record.data(), &basic, offsetof(SYSTEM_BASIC_INFORMATION, LowestUserAddress));
+    put<std::uint32_t>(record, 28, static_cast<std::uint32_t>(basic.LowestUserAddress));
+    put<std::uint32_t>(record, 32, static_cast<std::uint32_t>(basic.HighestUserAddress));
+    put<std::uint32_t>(record, 36, static_cast<std::uint32_t>(basic.ActiveProcessors));
+    put<std::int8_t>(record, w32::BasicNumberOfProcessorsOffset, basic.NumberOfProcessors);
+    return status;
 }
 
 HWND windowHandle(const Win32Platform::WindowHandles& windows, Window window)
@@ -88,15 +139,17 @@ HWND windowHandle(const Win32Platform::WindowHandles& windows, Window window)
     return windows ? reinterpret_cast<HWND>(windows(window)) : nullptr;
 }
 
+// Calls an interface the core holds by number; E_POINTER for a number that names none.
+template <typename Interface, typename Call> HRESULT invoke(const PointerTokens& tokens, ComObject object, Call call)
+{
+    auto* target = static_cast<Interface*>(tokens.PointerOf(object));
+    return target == nullptr ? E_POINTER : call(*target);
+}
+
 // Frees a buffer the system allocated for the caller (FORMAT_MESSAGE_ALLOCATE_BUFFER).
 struct LocalMemoryFree {
     void operator()(char* buffer) const { ::LocalFree(buffer); }
 };
-
-IShellLinkA* shellLink(ComObject link)
-{
-    return pointerFrom<IShellLinkA*>(link);
-}
 
 } // namespace
 
@@ -211,7 +264,9 @@ std::int32_t Win32Platform::NtQuerySystemInformation(
 {
     const auto query = systemEntry<NtQuerySystemInformationEntry>("ntdll.dll", "NtQuerySystemInformation");
     if (query == nullptr)
-        return static_cast<std::int32_t>(0xC0000002); // STATUS_NOT_IMPLEMENTED
+        return StatusNotImplemented;
+    if (infoClass == w32::SystemBasicInformation)
+        return queryBasicInformation(query, buffer, length);
     return query(
         infoClass, buffer.data(), std::min<std::uint32_t>(length, static_cast<std::uint32_t>(buffer.size())), nullptr);
 }
@@ -223,7 +278,7 @@ Handle Win32Platform::CreateToolhelp32Snapshot(std::uint32_t flags, std::uint32_
         ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
         return InvalidHandleValue;
     }
-    return valueOf(create(flags, processId));
+    return handleValue(create(flags, processId));
 }
 
 bool Win32Platform::Process32First(Handle snapshot, ProcessEntry32 entry)
@@ -238,28 +293,28 @@ bool Win32Platform::Process32Next(Handle snapshot, ProcessEntry32 entry)
 
 bool Win32Platform::CloseHandle(Handle object)
 {
-    return ::CloseHandle(pointerFrom<HANDLE>(object)) != FALSE;
+    return ::CloseHandle(handleFrom<HANDLE>(object)) != FALSE;
 }
 
 ModuleHandle Win32Platform::LoadLibraryA(const std::string& fileName)
 {
-    return valueOf(::LoadLibraryA(fileName.c_str()));
+    return pointers_.TokenFor(::LoadLibraryA(fileName.c_str()));
 }
 
 ModuleHandle Win32Platform::GetModuleHandleA(const std::string& moduleName)
 {
-    return valueOf(::GetModuleHandleA(moduleName.c_str()));
+    return pointers_.TokenFor(::GetModuleHandleA(moduleName.c_str()));
 }
 
 ProcAddress Win32Platform::GetProcAddress(ModuleHandle module, const std::string& procName)
 {
-    return static_cast<ProcAddress>(
-        reinterpret_cast<std::uintptr_t>(::GetProcAddress(pointerFrom<HMODULE>(module), procName.c_str())));
+    const FARPROC entry = ::GetProcAddress(static_cast<HMODULE>(pointers_.PointerOf(module)), procName.c_str());
+    return pointers_.TokenFor(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(entry)));
 }
 
 bool Win32Platform::FreeLibrary(ModuleHandle module)
 {
-    return ::FreeLibrary(pointerFrom<HMODULE>(module)) != FALSE;
+    return ::FreeLibrary(static_cast<HMODULE>(pointers_.PointerOf(module))) != FALSE;
 }
 
 std::string Win32Platform::GetModuleFileNameA(ModuleHandle module)
@@ -267,7 +322,7 @@ std::string Win32Platform::GetModuleFileNameA(ModuleHandle module)
     std::vector<char> path(MAX_PATH);
     for (;;) {
         const DWORD size = static_cast<DWORD>(path.size());
-        const DWORD length = ::GetModuleFileNameA(pointerFrom<HMODULE>(module), path.data(), size);
+        const DWORD length = ::GetModuleFileNameA(static_cast<HMODULE>(pointers_.PointerOf(module)), path.data(), size);
         if (length == 0)
             return {};
         if (length < size)
@@ -280,7 +335,7 @@ bool Win32Platform::OpenProcessToken(std::uint32_t desiredAccess, Handle& tokenH
 {
     HANDLE token = nullptr;
     const BOOL opened = ::OpenProcessToken(::GetCurrentProcess(), desiredAccess, &token);
-    tokenHandle = valueOf(token);
+    tokenHandle = handleValue(token);
     return opened != FALSE;
 }
 
@@ -303,7 +358,7 @@ bool Win32Platform::AdjustTokenPrivileges(Handle tokenHandle, bool disableAllPri
     state.Privileges[0].Attributes = newState.Attributes;
     DWORD length = 0;
     const BOOL adjusted = ::AdjustTokenPrivileges(
-        pointerFrom<HANDLE>(tokenHandle), disableAllPrivileges, &state, bufferLength, nullptr, &length);
+        handleFrom<HANDLE>(tokenHandle), disableAllPrivileges, &state, bufferLength, nullptr, &length);
     returnLength = length;
     return adjusted != FALSE;
 }
@@ -384,7 +439,7 @@ std::int32_t Win32Platform::SHGetSpecialFolderLocation(Window hwndOwner, std::in
 {
     PIDLIST_ABSOLUTE list = nullptr;
     const HRESULT result = ::SHGetSpecialFolderLocation(windowHandle(windows_, hwndOwner), folder, &list);
-    pidl = valueOf(list);
+    pidl = pointers_.TokenFor(list);
     return result;
 }
 
@@ -392,11 +447,11 @@ ItemIdList Win32Platform::SHBrowseForFolderA(const BrowseInfo& info, DisplayName
 {
     BROWSEINFOA browse {};
     browse.hwndOwner = windowHandle(windows_, info.hwndOwner);
-    browse.pidlRoot = pointerFrom<PCIDLIST_ABSOLUTE>(info.pidlRoot);
+    browse.pidlRoot = static_cast<PCIDLIST_ABSOLUTE>(pointers_.PointerOf(info.pidlRoot));
     browse.pszDisplayName = displayName.data();
     browse.lpszTitle = info.lpszTitle.c_str();
     browse.ulFlags = info.ulFlags;
-    return valueOf(::SHBrowseForFolderA(&browse));
+    return pointers_.TokenFor(::SHBrowseForFolderA(&browse));
 }
 
 void Win32Platform::SHGetMallocFree(ItemIdList pidl)
@@ -404,7 +459,8 @@ void Win32Platform::SHGetMallocFree(ItemIdList pidl)
     ComPointer<IMalloc> allocator;
     if (::SHGetMalloc(allocator.out()) != S_OK)
         return;
-    allocator->Free(pointerFrom<void*>(pidl));
+    allocator->Free(pointers_.PointerOf(pidl));
+    pointers_.Forget(pidl);
 }
 
 std::int32_t Win32Platform::RegCreateKeyExA(HKey key, const std::string& subKey, std::uint32_t options,
@@ -413,8 +469,8 @@ std::int32_t Win32Platform::RegCreateKeyExA(HKey key, const std::string& subKey,
     HKEY created = nullptr;
     DWORD how = 0;
     const LONG status = ::RegCreateKeyExA(
-        pointerFrom<HKEY>(key), subKey.c_str(), 0, nullptr, options, samDesired, nullptr, &created, &how);
-    result = valueOf(created);
+        handleFrom<HKEY>(key), subKey.c_str(), 0, nullptr, options, samDesired, nullptr, &created, &how);
+    result = handleValue(created);
     disposition = how;
     return status;
 }
@@ -423,8 +479,8 @@ std::int32_t Win32Platform::RegOpenKeyExA(
     HKey key, const std::string& subKey, std::uint32_t options, std::uint32_t samDesired, HKey& result)
 {
     HKEY opened = nullptr;
-    const LONG status = ::RegOpenKeyExA(pointerFrom<HKEY>(key), subKey.c_str(), options, samDesired, &opened);
-    result = valueOf(opened);
+    const LONG status = ::RegOpenKeyExA(handleFrom<HKEY>(key), subKey.c_str(), options, samDesired, &opened);
+    result = handleValue(opened);
     return status;
 }
 
@@ -434,7 +490,7 @@ std::int32_t Win32Platform::RegQueryValueExA(
     DWORD kind = 0;
     DWORD size = data.empty() ? 0 : static_cast<DWORD>(data.size());
     const LONG status = ::RegQueryValueExA(
-        pointerFrom<HKEY>(key), valueName.c_str(), nullptr, &kind, data.empty() ? nullptr : data.data(), &size);
+        handleFrom<HKEY>(key), valueName.c_str(), nullptr, &kind, data.empty() ? nullptr : data.data(), &size);
     type = kind;
     dataSize = size;
     return status;
@@ -444,17 +500,17 @@ std::int32_t Win32Platform::RegSetValueExA(
     HKey key, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data)
 {
     return ::RegSetValueExA(
-        pointerFrom<HKEY>(key), valueName.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
+        handleFrom<HKEY>(key), valueName.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
 }
 
 std::int32_t Win32Platform::RegDeleteValueA(HKey key, const std::string& valueName)
 {
-    return ::RegDeleteValueA(pointerFrom<HKEY>(key), valueName.c_str());
+    return ::RegDeleteValueA(handleFrom<HKEY>(key), valueName.c_str());
 }
 
 std::int32_t Win32Platform::RegCloseKey(HKey key)
 {
-    return ::RegCloseKey(pointerFrom<HKEY>(key));
+    return ::RegCloseKey(handleFrom<HKEY>(key));
 }
 
 bool Win32Platform::DeleteFileA(const std::string& fileName)
@@ -494,7 +550,7 @@ std::int32_t Win32Platform::CoCreateInstance(
         return E_INVALIDARG;
     void* created = nullptr;
     const HRESULT result = ::CoCreateInstance(classId, nullptr, clsContext, interfaceId, &created);
-    object = valueOf(created);
+    object = pointers_.TokenFor(created);
     return result;
 }
 
@@ -505,44 +561,57 @@ std::int32_t Win32Platform::QueryInterface(ComObject object, const std::string& 
     if (!guidFromText(iid, interfaceId))
         return E_INVALIDARG;
     void* found = nullptr;
-    const HRESULT status = pointerFrom<IUnknown*>(object)->QueryInterface(interfaceId, &found);
-    result = valueOf(found);
+    const HRESULT status = invoke<IUnknown>(
+        pointers_, object, [&](IUnknown& unknown) { return unknown.QueryInterface(interfaceId, &found); });
+    result = pointers_.TokenFor(found);
     return status;
 }
 
 std::uint32_t Win32Platform::Release(ComObject object)
 {
-    return pointerFrom<IUnknown*>(object)->Release();
+    auto* unknown = static_cast<IUnknown*>(pointers_.PointerOf(object));
+    if (unknown == nullptr)
+        return 0;
+    const ULONG references = unknown->Release();
+    if (references == 0)
+        pointers_.Forget(object);
+    return references;
 }
 
 std::int32_t Win32Platform::IShellLinkA_SetArguments(ComObject link, const std::string& arguments)
 {
-    return shellLink(link)->SetArguments(arguments.c_str());
+    return invoke<IShellLinkA>(
+        pointers_, link, [&](IShellLinkA& target) { return target.SetArguments(arguments.c_str()); });
 }
 
 std::int32_t Win32Platform::IShellLinkA_SetPath(ComObject link, const std::string& path)
 {
-    return shellLink(link)->SetPath(path.c_str());
+    return invoke<IShellLinkA>(pointers_, link, [&](IShellLinkA& target) { return target.SetPath(path.c_str()); });
 }
 
 std::int32_t Win32Platform::IShellLinkA_SetWorkingDirectory(ComObject link, const std::string& directory)
 {
-    return shellLink(link)->SetWorkingDirectory(directory.c_str());
+    return invoke<IShellLinkA>(
+        pointers_, link, [&](IShellLinkA& target) { return target.SetWorkingDirectory(directory.c_str()); });
 }
 
 std::int32_t Win32Platform::IShellLinkA_SetDescription(ComObject link, const std::string& description)
 {
-    return shellLink(link)->SetDescription(description.c_str());
+    return invoke<IShellLinkA>(
+        pointers_, link, [&](IShellLinkA& target) { return target.SetDescription(description.c_str()); });
 }
 
 std::int32_t Win32Platform::IShellLinkA_SetIconLocation(ComObject link, const std::string& iconPath, std::int32_t index)
 {
-    return shellLink(link)->SetIconLocation(iconPath.c_str(), index);
+    return invoke<IShellLinkA>(
+        pointers_, link, [&](IShellLinkA& target) { return target.SetIconLocation(iconPath.c_str(), index); });
 }
 
 std::int32_t Win32Platform::IPersistFile_Save(ComObject file, const std::u16string& fileName, bool remember)
 {
-    return pointerFrom<IPersistFile*>(file)->Save(reinterpret_cast<const wchar_t*>(fileName.c_str()), remember);
+    return invoke<IPersistFile>(pointers_, file, [&](IPersistFile& target) {
+        return target.Save(reinterpret_cast<const wchar_t*>(fileName.c_str()), remember);
+    });
 }
 
 std::string Win32Platform::SysErrorMessage(std::int32_t code)

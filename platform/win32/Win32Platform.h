@@ -2,8 +2,10 @@
 
 // The real backend on Windows: every operation is the Win32 call of the same name, with the
 // arguments passed through and the results returned as the system gives them. Handles, keys,
-// interface and identifier-list pointers are the 32-bit values of the i386 build.
+// modules, interface and identifier-list pointers are the 32-bit values of the i386 build; the
+// records are in its layout.
 
+#include "PointerTokens.h"
 #include "platform/PowerPlatform.h"
 #include "platform/UserNotice.h"
 
@@ -108,6 +110,7 @@ private:
     bool refused(bool succeeded, std::string_view action);
 
     WindowHandles windows_;
+    PointerTokens pointers_;
     UserNoticeSink notices_;
     // COM is initialised once on the user-interface thread and ended with the platform.
     bool comInitialised_ = false;
