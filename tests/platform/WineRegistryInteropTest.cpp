@@ -92,7 +92,7 @@ std::string WinePath(const std::filesystem::path& path)
 
 ProgramResult Wine(std::vector<std::string> arguments)
 {
-    arguments.insert(arguments.begin(), "wine");
+    arguments.insert(arguments.begin(), GetEnvironment("VESPERN_WINE").value_or("wine"));
     return RunProgram(arguments);
 }
 

@@ -16,6 +16,7 @@ import oneshot_test  # noqa: E402  (the Linux side: how the program runs there, 
 
 WINDOWS_PROGRAM = os.environ["VESPERN_WINDOWS_PROGRAM"]
 LINUX_PROGRAM = os.environ.get("VESPERN_LINUX_PROGRAM", "")
+WINE = os.environ.get("VESPERN_WINE", "wine")
 
 NAMES = ["SHUTDOWN.link", "REBOOT.link", "LOG OFF.link", "STANDBY.link", "HIBERNATE.link", "SWITCH USER.link",
          "HANG UP.link", "TURN OFF MONITOR.link", "SHOW SCREENSAVER.link"]
@@ -33,10 +34,11 @@ def compared(printed):
 
 def run_windows(argument):
     env = dict(os.environ, VESPERN_DRY_RUN="1")
-    completed = subprocess.run(["wine", WINDOWS_PROGRAM, argument], env=env, capture_output=True, text=True,
+    completed = subprocess.run([WINE, WINDOWS_PROGRAM, argument], env=env, capture_output=True, text=True,
                                timeout=60, stdin=subprocess.DEVNULL)
     printed = [line[len("dry run: "):] for line in completed.stderr.splitlines() if line.startswith("dry run: ")]
     return completed, printed
+
 
 
 class OneShotUnderWine(unittest.TestCase):

@@ -15,6 +15,9 @@ def wine_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
+WINE = os.environ.get("VESPERN_WINE", "wine")
+
+
 class ShellLink(unittest.TestCase):
     def test_lnkinfo_reads_every_field(self):
         if not shutil.which("lnkinfo"):
@@ -22,7 +25,7 @@ class ShellLink(unittest.TestCase):
         with tempfile.TemporaryDirectory(prefix="vespern-link-") as folder:
             link = os.path.join(folder, "SWITCH USER.link")
             env = dict(os.environ, VESPERN_SHELL_LINK_FILE=wine_path(link))
-            saved = subprocess.run(["wine", TESTS, "--gtest_filter=Win32PlatformTest.SavesAShellLink"], env=env,
+            saved = subprocess.run([WINE, TESTS, "--gtest_filter=Win32PlatformTest.SavesAShellLink"], env=env,
                                    capture_output=True, text=True, timeout=120)
             self.assertEqual(saved.returncode, 0, saved.stdout + saved.stderr)
             info = subprocess.run(["lnkinfo", link], capture_output=True, text=True, timeout=30)
