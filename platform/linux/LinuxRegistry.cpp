@@ -82,8 +82,10 @@ std::string textOf(std::span<const std::uint8_t> data)
     return std::string(text.c_str());
 }
 
+} // namespace
+
 // The Exec value of a desktop entry: quoted when needed, with the key file's own escapes.
-std::string desktopExec(const std::string& program)
+std::string DesktopExec(const std::string& program)
 {
     constexpr std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
     std::string argument;
@@ -111,8 +113,6 @@ std::string desktopExec(const std::string& program)
     }
     return value;
 }
-
-} // namespace
 
 RegistryPaths RegistryPaths::FromEnvironment()
 {
@@ -482,7 +482,7 @@ std::int32_t LinuxRegistry::afterSet(
         afterDelete(at, valueName);
         return 0;
     }
-    const std::string entry = "[Desktop Entry]\nType=Application\nName=Vespern\nExec=" + desktopExec(textOf(data))
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=Vespern\nExec=" + DesktopExec(textOf(data))
         + "\nX-GNOME-Autostart-enabled=true\n";
     return Win32ErrorFromErrno(WriteFileAtomically(AutostartFile(), entry));
 }
