@@ -106,6 +106,10 @@ std::string DesktopExec(const std::string& program)
             value += "\\\\";
         else if (c == '\n')
             value += "\\n";
+        else if (c == '\r') // a line's last carriage return would be read as part of its end
+            value += "\\r";
+        else if (c == '\t')
+            value += "\\t";
         else if (c == '%')
             value += "%%";
         else

@@ -38,13 +38,13 @@ std::optional<std::pair<double, double>> nowAndFull(const std::filesystem::path&
 
 } // namespace
 
-// Written by the kernel as an integer.
+// Written by the kernel as an integer; "inf" or "nan" there is no reading.
 std::optional<double> ParseSupplyNumber(const std::string& line)
 {
     try {
         std::size_t used = 0;
         const double value = std::stod(line, &used);
-        return used > 0 ? std::optional<double>(value) : std::nullopt;
+        return used > 0 && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
     } catch (const std::exception&) {
         return std::nullopt;
     }

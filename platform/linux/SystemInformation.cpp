@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <limits>
 #include <string_view>
 #include <unistd.h>
 
@@ -97,6 +98,8 @@ std::optional<std::uint32_t> CountCpuList(std::string_view list)
         if (low.empty() || high.empty() || a.ec != std::errc() || a.ptr != low.data() + low.size()
             || b.ec != std::errc() || b.ptr != high.data() + high.size() || last < first)
             return std::nullopt;
+        if (last - first >= std::numeric_limits<std::uint32_t>::max() - count)
+            return std::nullopt; // more processors than a count can hold: no list of this system
         count += last - first + 1;
     }
     return count;
