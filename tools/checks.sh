@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The checks that keep the code sound beyond its tests; CI runs them all after the tests.
-#   tools/checks.sh [format]...   (no argument: all of them)
+#   tools/checks.sh [format | fuzz]...   (no argument: both, in this order)
 #
 #   format  every tracked C++ file is as clang-format writes it
+#   fuzz    the "fuzz" preset (build-fuzz/) builds the fuzz targets with clang and runs each for
+#           VESPERN_FUZZ_SECONDS (60) over its committed corpus
 #
 # Each check prints its time; the first one that fails stops the script with its status.
 set -euo pipefail
@@ -15,6 +17,21 @@ export VESPERN_FUZZ_SECONDS=${VESPERN_FUZZ_SECONDS:-60}
 
 check_format() {
     git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+}
+
+# The targets run side by side, one a core; each prints its executions from its log.
+check_fuzz() {
+    cmake --preset fuzz >/dev/null
+    nice cmake --build build-fuzz --parallel "$jobs" --target vespern_fuzzers
+    local status=0
+    ctest --test-dir build-fuzz -L fuzz --parallel "$jobs" --output-on-failure || status=$?
+    local log
+    for log in build-fuzz/tests/fuzz/*.log; do
+        printf '%-14s %12s executions, %5s new inputs\n' "$(basename "$log" .log)" \
+            "$(sed -n 's/^stat::number_of_executed_units: //p' "$log")" \
+            "$(sed -n 's/^stat::new_units_added: //p' "$log")"
+    done
+    return "$status"
 }
 
 run_check() {
@@ -33,10 +50,10 @@ run_check() {
 }
 
 checks=("$@")
-[ ${#checks[@]} -eq 0 ] && checks=(format)
+[ ${#checks[@]} -eq 0 ] && checks=(format fuzz)
 for check in "${checks[@]}"; do
-    case "$check" in format) ;; *)
-        echo "usage: tools/checks.sh [format]..." >&2
+    case "$check" in format | fuzz) ;; *)
+        echo "usage: tools/checks.sh [format | fuzz]..." >&2
         exit 2
         ;;
     esac
