@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The checks that keep the code sound beyond its tests; CI runs them all after the tests.
-#   tools/checks.sh [format | fuzz]...   (no argument: both, in this order)
+#   tools/checks.sh [format | asan | fuzz]...   (no argument: all three, in this order)
 #
 #   format  every tracked C++ file is as clang-format writes it
+#   asan    the "asan" preset (build-asan/) builds the unit tests and runs them
 #   fuzz    the "fuzz" preset (build-fuzz/) builds the fuzz targets with clang and runs each for
 #           VESPERN_FUZZ_SECONDS (60) over its committed corpus
 #
@@ -17,6 +18,15 @@ export VESPERN_FUZZ_SECONDS=${VESPERN_FUZZ_SECONDS:-60}
 
 check_format() {
     git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+}
+
+# The unit tests alone: the rest start the program or desktop services, which the build does not
+# instrument.
+check_asan() {
+    cmake --preset asan >/dev/null
+    nice cmake --build build-asan --parallel "$jobs" --target vespern_tests
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir build-asan -L unit --parallel "$jobs" --output-on-failure --timeout 300
 }
 
 # The targets run side by side, one a core; each prints its executions from its log.
@@ -50,10 +60,10 @@ run_check() {
 }
 
 checks=("$@")
-[ ${#checks[@]} -eq 0 ] && checks=(format fuzz)
+[ ${#checks[@]} -eq 0 ] && checks=(format asan fuzz)
 for check in "${checks[@]}"; do
-    case "$check" in format | fuzz) ;; *)
-        echo "usage: tools/checks.sh [format | fuzz]..." >&2
+    case "$check" in format | asan | fuzz) ;; *)
+        echo "usage: tools/checks.sh [format | asan | fuzz]..." >&2
         exit 2
         ;;
     esac
