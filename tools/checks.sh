@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The checks that keep the code sound beyond its tests; CI runs them all after the tests.
-#   tools/checks.sh [format | asan | fuzz]...   (no argument: all three, in this order)
+#   tools/checks.sh [format | tidy | asan | fuzz]...   (no argument: all four, in this order)
 #
 #   format  every tracked C++ file is as clang-format writes it
+#   tidy    clang-tidy (.clang-tidy) finds nothing, over the compile database of the Linux build
+#           (VESPERN_BUILD_DIR, default build/, as `tools/dev.sh test` leaves it)
 #   asan    the "asan" preset (build-asan/) builds the unit tests and runs them
 #   fuzz    the "fuzz" preset (build-fuzz/) builds the fuzz targets with clang and runs each for
 #           VESPERN_FUZZ_SECONDS (60) over its committed corpus
@@ -18,6 +20,25 @@ export VESPERN_FUZZ_SECONDS=${VESPERN_FUZZ_SECONDS:-60}
 
 check_format() {
     git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+}
+
+# Only the project's own sources and headers, not the moc and resource files in the build folder
+# (VESPERN_TIDY_FILES, a regular expression over the absolute paths, picks fewer). run-clang-tidy
+# fails only when clang-tidy itself does, so any finding in its output fails the check.
+check_tidy() {
+    if [ ! -f "$build/compile_commands.json" ]; then
+        echo "no $build/compile_commands.json: build first (tools/dev.sh test)" >&2
+        return 1
+    fi
+    local sources="^$here/(Project1\\.cpp|bench/|core/|platform/|tests/|ui/)"
+    local log=$build/clang-tidy.log status=0
+    run-clang-tidy -quiet -p "$build" -j "$jobs" -header-filter="$sources" "${VESPERN_TIDY_FILES:-$sources}" \
+        >"$log" 2>&1 || status=$?
+    if [ "$status" -ne 0 ] || grep -qE '(warning|error):' "$log"; then
+        sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -E '(warning|error):' | sort -u >&2
+        echo "clang-tidy found the above (full output: $log)" >&2
+        return 1
+    fi
 }
 
 # The unit tests alone: the rest start the program or desktop services, which the build does not
@@ -60,10 +81,10 @@ run_check() {
 }
 
 checks=("$@")
-[ ${#checks[@]} -eq 0 ] && checks=(format asan fuzz)
+[ ${#checks[@]} -eq 0 ] && checks=(format tidy asan fuzz)
 for check in "${checks[@]}"; do
-    case "$check" in format | asan | fuzz) ;; *)
-        echo "usage: tools/checks.sh [format | asan | fuzz]..." >&2
+    case "$check" in format | tidy | asan | fuzz) ;; *)
+        echo "usage: tools/checks.sh [format | tidy | asan | fuzz]..." >&2
         exit 2
         ;;
     esac

@@ -79,6 +79,7 @@ bool storable(std::string_view text)
 std::string textOf(std::span<const std::uint8_t> data)
 {
     std::string text(data.begin(), data.end());
+    // NOLINTNEXTLINE(readability-redundant-string-cstr): cut at the first zero byte, as the system does
     return std::string(text.c_str());
 }
 
@@ -172,7 +173,7 @@ std::filesystem::path LinuxRegistry::AutostartFile() const
 
 std::string LinuxRegistry::XdgDesktopDir() const
 {
-    const std::string fallback = (paths_.home / "Desktop").string();
+    std::string fallback = (paths_.home / "Desktop").string();
     const FileRead userDirs = ReadRegularFile(paths_.configHome / "user-dirs.dirs", 1u << 20);
     if (userDirs.status != FileRead::Status::Read)
         return fallback;

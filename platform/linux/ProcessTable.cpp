@@ -38,7 +38,7 @@ struct EntryPath {
 
 std::optional<std::string> readLink(int procFd, std::uint32_t pid)
 {
-    std::array<char, 4097> target;
+    std::array<char, 4097> target {};
     const ssize_t length = ::readlinkat(procFd, EntryPath(pid, "exe").c_str(), target.data(), target.size());
     if (length <= 0 || static_cast<std::size_t>(length) == target.size())
         return std::nullopt;

@@ -39,7 +39,7 @@ struct ProcStatFields {
 std::optional<ProcStatFields> ParseProcStat(std::string_view text);
 
 // The last PID handed out and the number of threads from the contents of /proc/loadavg.
-std::optional<std::pair<std::uint64_t, std::uint64_t>> ParseTaskCounters(std::string_view text);
+std::optional<std::pair<std::uint64_t, std::uint64_t>> ParseTaskCounters(std::string_view line);
 
 // The running processes under a /proc tree, in the order the kernel lists them.
 //

@@ -121,7 +121,8 @@ std::optional<std::int64_t> ParseIdleTime(std::string_view statText, long ticksP
     return static_cast<std::int64_t>(units);
 }
 
-SystemInformation::SystemInformation(std::filesystem::path procRoot, std::filesystem::path sysRoot, Clock clock)
+SystemInformation::SystemInformation(
+    const std::filesystem::path& procRoot, const std::filesystem::path& sysRoot, Clock clock)
     : statFile_(procRoot / "stat")
     , onlineFile_(sysRoot / "devices" / "system" / "cpu" / "online")
     , clock_(clock ? std::move(clock) : Clock(systemTimeSince1601))

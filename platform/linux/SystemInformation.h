@@ -21,7 +21,7 @@ public:
     // The clock gives the current time in 100-ns units since 1601; the default is the system clock.
     using Clock = std::function<std::int64_t()>;
 
-    SystemInformation(std::filesystem::path procRoot, std::filesystem::path sysRoot, Clock clock = {});
+    SystemInformation(const std::filesystem::path& procRoot, const std::filesystem::path& sysRoot, Clock clock = {});
 
     std::int32_t Query(std::uint32_t infoClass, std::span<std::uint8_t> buffer, std::uint32_t length) const;
 

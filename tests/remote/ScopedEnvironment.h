@@ -36,7 +36,7 @@ public:
 private:
     void remember(const std::string& name)
     {
-        if (saved_.count(name))
+        if (saved_.contains(name))
             return;
         const char* value = std::getenv(name.c_str());
         saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
