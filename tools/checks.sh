@@ -35,7 +35,7 @@ check_tidy() {
     run-clang-tidy -quiet -p "$build" -j "$jobs" -header-filter="$sources" "${VESPERN_TIDY_FILES:-$sources}" \
         >"$log" 2>&1 || status=$?
     if [ "$status" -ne 0 ] || grep -qE '(warning|error):' "$log"; then
-        sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -E '(warning|error):' | sort -u >&2
+        sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -E '(warning|error):|ERROR' | sort -u >&2 || true
         echo "clang-tidy found the above (full output: $log)" >&2
         return 1
     fi
