@@ -61,7 +61,7 @@ bool ComputerBrowser::BrowseForComputer(const std::string& title, std::string& n
         return false;
     // The chosen item's list belongs to the caller as well; keeping it would leak one per browse.
     const OwnedIdList ownedChosen(platform_, chosen);
-    const auto end = std::find(displayName.begin(), displayName.end(), '\0');
+    auto* const end = std::find(displayName.begin(), displayName.end(), '\0');
     name.assign(displayName.begin(), end);
     return true;
 }

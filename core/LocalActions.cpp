@@ -176,10 +176,10 @@ void LocalActions::RunSessionOp(SessionOpCode code, bool forced)
 std::string LocalActions::GetLocalComputerName()
 {
     std::array<char, 256> buffer {};
-    std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
+    auto size = static_cast<std::uint32_t>(buffer.size());
     if (!platform_.GetComputerNameA(buffer, size))
         return {};
-    const auto end = std::find(buffer.begin(), buffer.end(), '\0');
+    auto* const end = std::find(buffer.begin(), buffer.end(), '\0');
     return std::string(buffer.begin(), end);
 }
 

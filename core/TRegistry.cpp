@@ -61,7 +61,9 @@ std::string TRegistry::ReadString(const std::string& name)
     std::vector<std::uint8_t> data(size);
     if (size == 0 || platform_.RegQueryValueExA(currentKey_, name, type, data, size) != 0)
         return {};
-    const std::string text(data.begin(), data.begin() + std::min<std::size_t>(size, data.size()));
+    const std::string text(
+        data.begin(), data.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(size, data.size())));
+    // NOLINTNEXTLINE(readability-redundant-string-cstr): cut at the first zero byte, as the system does
     return std::string(text.c_str());
 }
 

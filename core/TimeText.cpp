@@ -347,7 +347,7 @@ std::int64_t SecondsOfLocalTime(const SystemTime& time)
     const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + time.wDay - 1;
     const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     const std::int64_t days = era * 146097 + dayOfEra - 719468;
-    return days * 86400 + time.wHour * 3600 + time.wMinute * 60 + time.wSecond;
+    return days * 86400 + std::int64_t { time.wHour } * 3600 + std::int64_t { time.wMinute } * 60 + time.wSecond;
 }
 
 TimeText::TimeText(PowerPlatform& platform)

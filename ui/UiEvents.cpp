@@ -32,8 +32,8 @@ void UiEvents::RemoveView(const void* view)
 void UiEvents::RefreshAll()
 {
     // By index: a refresh shows and hides windows, whose events may add or remove views.
-    for (std::size_t i = 0; i < views_.size(); ++i) {
-        const auto refresh = views_[i].second;
+    for (auto& view : views_) {
+        const auto refresh = view.second;
         refresh();
     }
 }

@@ -112,7 +112,8 @@ QPixmap bannerPicture()
         std::cerr << "vespern: the banner picture does not decode: " << error << "\n";
         return {};
     }
-    const QImage view(image.pixels.data(), image.width, image.height, image.width * 3, QImage::Format_RGB888);
+    const QImage view(
+        image.pixels.data(), image.width, image.height, qsizetype { image.width } * 3, QImage::Format_RGB888);
     return QPixmap::fromImage(view.copy());
 }
 
@@ -268,7 +269,7 @@ QWidget* TForm1::spin(
 }
 
 QComboBox* TForm1::list(QWidget* parent, const char* name, TComboBox& model, QRect geometry,
-    const QString& accessibleName, std::function<void()> change)
+    const QString& accessibleName, const std::function<void()>& change)
 {
     auto* widget = new QComboBox(parent);
     widget->setObjectName(QLatin1String(name));

@@ -53,7 +53,7 @@ private:
     void buildActionOptions(QWidget* band);
     void buildButtons(QWidget* band);
     void buildTimers();
-    void onClick(QPushButton* button, void (TForm1Model::*click)());
+    void onClick(QPushButton* widget, void (TForm1Model::*click)());
     // A button pressed while a time picker has the focus (by assistive technology, which does
     // not move it) reads the typed time first; false when it did not read.
     bool commitTypedTimes();
@@ -62,23 +62,23 @@ private:
     void applyShowRequests();
     void passFocusToReplacement();
 
-    Panel* band(const char* name, TPanel& panel);
-    Panel* panel(QWidget* parent, const char* name, TPanel& panel, QPoint at);
+    Panel* band(const char* name, TPanel& model);
+    Panel* panel(QWidget* parent, const char* name, TPanel& model, QPoint at);
     // Panels laid at one place: only the top one of those the model shows is shown, so that the
     // controls of covered panels neither take the focus nor reach assistive technology.
     void stack(std::vector<const TPanel*> panels);
     bool covered(const TPanel& panel) const;
-    QGroupBox* group(QWidget* parent, const char* name, TGroupBox& group, QRect geometry);
-    QLabel* label(QWidget* parent, const char* name, TLabel& label, QRect geometry);
+    QGroupBox* group(QWidget* parent, const char* name, TGroupBox& model, QRect geometry);
+    QLabel* label(QWidget* parent, const char* name, TLabel& model, QRect geometry);
     QLabel* text(QWidget* parent, const QString& caption, QRect geometry);
-    QWidget* spin(QWidget* parent, const char* name, TSpinEdit& spin, QRect geometry, const QString& accessibleName);
+    QWidget* spin(QWidget* parent, const char* name, TSpinEdit& model, QRect geometry, const QString& accessibleName);
     // change runs after the model took a newly selected item; empty for lists without a handler.
-    QComboBox* list(QWidget* parent, const char* name, TComboBox& list, QRect geometry, const QString& accessibleName,
-        std::function<void()> change);
-    void check(QWidget* parent, const char* name, TCheckBox& check, QRect geometry, void (TForm1Model::*click)());
-    QPushButton* button(QWidget* parent, const char* name, TButton& button, QRect geometry);
-    void edit(QWidget* parent, const char* name, TEdit& edit, QRect geometry, const QString& accessibleName);
-    QWidget* picker(QWidget* parent, const char* name, vespern::TDateTimePickerEx& picker, QRect geometry);
+    QComboBox* list(QWidget* parent, const char* name, TComboBox& model, QRect geometry, const QString& accessibleName,
+        const std::function<void()>& change);
+    void check(QWidget* parent, const char* name, TCheckBox& model, QRect geometry, void (TForm1Model::*click)());
+    QPushButton* button(QWidget* parent, const char* name, TButton& model, QRect geometry);
+    void edit(QWidget* parent, const char* name, TEdit& model, QRect geometry, const QString& accessibleName);
+    QWidget* picker(QWidget* parent, const char* name, vespern::TDateTimePickerEx& model, QRect geometry);
     void handle(const std::function<void()>& handler);
 
     TForm1Model& model_;

@@ -408,6 +408,7 @@ std::int32_t TracingPlatform::RegSetValueExA(
     if (type == w32::RegDword && data.size() == 4)
         shown = std::to_string(data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24);
     else if (type == w32::RegSz || type == w32::RegExpandSz)
+        // NOLINTNEXTLINE(readability-redundant-string-cstr): cut at the first zero byte, as the system does
         shown = quoted(std::string(std::string(data.begin(), data.end()).c_str()));
     else
         shown = std::to_string(data.size()) + " bytes";

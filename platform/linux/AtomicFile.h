@@ -45,7 +45,7 @@ std::filesystem::path FollowLinks(const std::filesystem::path& file, int& error)
 // target's directory. The directory is created (mode 0700) when missing. Returns 0 or the errno
 // of the step that failed; on failure the old file is untouched. A new file gets mode 0644, a
 // replaced one keeps its mode. stamp, when given, receives the new file's.
-int WriteFileAtomically(const std::filesystem::path& file, std::string_view content, FileStamp* stamp = nullptr);
+int WriteFileAtomically(const std::filesystem::path& requested, std::string_view content, FileStamp* stamp = nullptr);
 
 // Renames the file to file + suffix, or file + suffix + "-2", "-3" ... when that name is taken:
 // an earlier copy is never replaced. Returns 0 or the errno; aside receives the name.

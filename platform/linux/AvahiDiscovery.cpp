@@ -32,7 +32,7 @@ public:
     }
 
 private:
-    sd_bus_error error_ = SD_BUS_ERROR_NULL;
+    sd_bus_error error_ {}; // SD_BUS_ERROR_NULL, without its C compound literal
 };
 
 struct MessageUnref {

@@ -45,7 +45,7 @@ public:
     posix_spawn_file_actions_t* get() { return &actions_; }
 
 private:
-    posix_spawn_file_actions_t actions_;
+    posix_spawn_file_actions_t actions_ {};
 };
 
 class SpawnAttributes {
@@ -57,7 +57,7 @@ public:
     posix_spawnattr_t* get() { return &attributes_; }
 
 private:
-    posix_spawnattr_t attributes_;
+    posix_spawnattr_t attributes_ {};
 };
 
 // The helper starts with no blocked signals and default dispositions, whatever the caller uses.

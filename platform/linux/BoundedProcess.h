@@ -25,7 +25,7 @@ struct ProcessOutcome {
 
 struct ProcessLimits {
     std::chrono::milliseconds runTime { 20000 };
-    std::size_t outputBytes = 64 * 1024;
+    std::size_t outputBytes = std::size_t { 64 } * 1024;
 };
 
 // argv[0] is the program's path; the environment is this process's.

@@ -225,6 +225,7 @@ std::int32_t LinuxPlatform::CompareStringA(std::uint32_t, std::uint32_t flags, c
     std::int32_t count1, const std::string& string2, std::int32_t count2)
 {
     auto piece = [](const std::string& text, std::int32_t count) {
+        // NOLINTNEXTLINE(readability-redundant-string-cstr): cut at the first zero byte, as the system does
         return count < 0 ? std::string(text.c_str()) : text.substr(0, static_cast<std::size_t>(count));
     };
     std::string a = piece(string1, count1);

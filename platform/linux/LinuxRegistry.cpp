@@ -79,11 +79,14 @@ bool storable(std::string_view text)
 std::string textOf(std::span<const std::uint8_t> data)
 {
     std::string text(data.begin(), data.end());
+    // NOLINTNEXTLINE(readability-redundant-string-cstr): cut at the first zero byte, as the system does
     return std::string(text.c_str());
 }
 
+} // namespace
+
 // The Exec value of a desktop entry: quoted when needed, with the key file's own escapes.
-std::string desktopExec(const std::string& program)
+std::string DesktopExec(const std::string& program)
 {
     constexpr std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
     std::string argument;
@@ -104,6 +107,10 @@ std::string desktopExec(const std::string& program)
             value += "\\\\";
         else if (c == '\n')
             value += "\\n";
+        else if (c == '\r') // a line's last carriage return would be read as part of its end
+            value += "\\r";
+        else if (c == '\t')
+            value += "\\t";
         else if (c == '%')
             value += "%%";
         else
@@ -111,8 +118,6 @@ std::string desktopExec(const std::string& program)
     }
     return value;
 }
-
-} // namespace
 
 RegistryPaths RegistryPaths::FromEnvironment()
 {
@@ -168,7 +173,7 @@ std::filesystem::path LinuxRegistry::AutostartFile() const
 
 std::string LinuxRegistry::XdgDesktopDir() const
 {
-    const std::string fallback = (paths_.home / "Desktop").string();
+    std::string fallback = (paths_.home / "Desktop").string();
     const FileRead userDirs = ReadRegularFile(paths_.configHome / "user-dirs.dirs", 1u << 20);
     if (userDirs.status != FileRead::Status::Read)
         return fallback;
@@ -482,7 +487,7 @@ std::int32_t LinuxRegistry::afterSet(
         afterDelete(at, valueName);
         return 0;
     }
-    const std::string entry = "[Desktop Entry]\nType=Application\nName=Vespern\nExec=" + desktopExec(textOf(data))
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=Vespern\nExec=" + DesktopExec(textOf(data))
         + "\nX-GNOME-Autostart-enabled=true\n";
     return Win32ErrorFromErrno(WriteFileAtomically(AutostartFile(), entry));
 }

@@ -120,4 +120,8 @@ private:
     bool policyReported_ = false;
 };
 
+// The Exec value of the autostart entry that starts program: the program as one argument, quoted
+// when needed, with the key file's own escapes.
+std::string DesktopExec(const std::string& program);
+
 } // namespace vespern

@@ -1,7 +1,7 @@
 #include "LocaleFormat.h"
 
 #include <langinfo.h>
-#include <locale.h>
+#include <locale.h> // NOLINT(modernize-deprecated-headers): newlocale and uselocale are POSIX, only here
 
 namespace vespern {
 

@@ -80,7 +80,7 @@ bool isBluetoothDialUp(sdbus::Bus& bus, const std::string& settingsPath)
 
 bool isDialUp(sdbus::Bus& bus, std::string_view type, const sdbus::Object& active)
 {
-    for (const auto kind : { "gsm", "cdma", "pppoe", "adsl" })
+    for (const auto* const kind : { "gsm", "cdma", "pppoe", "adsl" })
         if (type == kind)
             return true;
     if (type != "bluetooth")

@@ -21,15 +21,7 @@ std::optional<std::string> readLine(const std::filesystem::path& file)
 std::optional<double> readNumber(const std::filesystem::path& file)
 {
     const auto line = readLine(file);
-    if (!line)
-        return std::nullopt;
-    try {
-        std::size_t used = 0;
-        const double value = std::stod(*line, &used);
-        return used > 0 ? std::optional<double>(value) : std::nullopt;
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    return line ? ParseSupplyNumber(*line) : std::nullopt;
 }
 
 // Energy in µWh, or charge in µAh when the driver reports only that.
@@ -45,6 +37,18 @@ std::optional<std::pair<double, double>> nowAndFull(const std::filesystem::path&
 }
 
 } // namespace
+
+// Written by the kernel as an integer; "inf" or "nan" there is no reading.
+std::optional<double> ParseSupplyNumber(const std::string& line)
+{
+    try {
+        std::size_t used = 0;
+        const double value = std::stod(line, &used);
+        return used > 0 && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
 
 SystemPowerStatus ReadPowerSupplies(const std::filesystem::path& classDirectory)
 {

@@ -38,7 +38,7 @@ struct EntryPath {
 
 std::optional<std::string> readLink(int procFd, std::uint32_t pid)
 {
-    std::array<char, 4097> target;
+    std::array<char, 4097> target {};
     const ssize_t length = ::readlinkat(procFd, EntryPath(pid, "exe").c_str(), target.data(), target.size());
     if (length <= 0 || static_cast<std::size_t>(length) == target.size())
         return std::nullopt;
@@ -86,31 +86,22 @@ std::string exeName(std::string_view link)
 constexpr unsigned long kernelThreadFlag = 0x00200000; // PF_KTHREAD
 constexpr rlim_t maxRaisedDescriptors = 1 << 16;
 
-struct StatFields {
-    std::string comm;
-    char state = 'R';
-    unsigned long flags = 0;
-    std::uint32_t parentPid = 0;
-    std::uint32_t threads = 0;
-    long nice = 0;
-    std::uint64_t startTicks = 0;
-    unsigned policy = 0;
-};
-
 template <typename Number> bool parseNumber(std::string_view text, Number& value)
 {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
 }
 
+} // namespace
+
 // The name sits in parentheses and may itself contain spaces and parentheses.
-std::optional<StatFields> parseStat(std::string_view text)
+std::optional<ProcStatFields> ParseProcStat(std::string_view text)
 {
     const auto open = text.find('(');
     const auto close = text.rfind(')');
     if (open == std::string_view::npos || close == std::string_view::npos || close < open)
         return std::nullopt;
-    StatFields fields;
+    ProcStatFields fields;
     fields.comm = std::string(text.substr(open + 1, close - open - 1));
     std::vector<std::string_view> rest; // rest[0] is field 3, the state
     std::string_view tail = text.substr(close + 1);
@@ -133,6 +124,22 @@ std::optional<StatFields> parseStat(std::string_view text)
     return fields;
 }
 
+// "0.31 0.42 0.40 2/1170 48213": running/all threads, then the last PID handed out.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> ParseTaskCounters(std::string_view line)
+{
+    const auto slash = line.find('/');
+    const auto space = line.find(' ', slash);
+    std::uint64_t threads = 0;
+    std::uint64_t lastPid = 0;
+    if (slash == std::string_view::npos || space == std::string_view::npos
+        || !parseNumber(line.substr(slash + 1, space - slash - 1), threads)
+        || !parseNumber(line.substr(space + 1, line.find('\n') - space - 1), lastPid))
+        return std::nullopt;
+    return std::pair { lastPid, threads };
+}
+
+namespace {
+
 std::int32_t priorityClassBase(long nice, unsigned policy)
 {
     if (policy == 1 || policy == 2) // SCHED_FIFO, SCHED_RR
@@ -154,7 +161,7 @@ std::uint64_t ticksSinceBoot(long ticksPerSecond)
         + static_cast<std::uint64_t>(now.tv_nsec) / (1000000000 / static_cast<std::uint64_t>(ticksPerSecond));
 }
 
-// "0.31 0.42 0.40 2/1170 48213": running/all threads, then the last PID handed out.
+// The counters of a loadavg file (see ParseTaskCounters).
 std::optional<std::pair<std::uint64_t, std::uint64_t>> taskCounters(const std::filesystem::path& loadavg)
 {
     UniqueFd fd(::open(loadavg.c_str(), O_RDONLY | O_CLOEXEC));
@@ -162,16 +169,7 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> taskCounters(const std::f
     const ssize_t got = fd ? ::read(fd.get(), text.data(), text.size() - 1) : -1;
     if (got <= 0)
         return std::nullopt;
-    const std::string_view line(text.data(), static_cast<std::size_t>(got));
-    const auto slash = line.find('/');
-    const auto space = line.find(' ', slash);
-    std::uint64_t threads = 0;
-    std::uint64_t lastPid = 0;
-    if (slash == std::string_view::npos || space == std::string_view::npos
-        || !parseNumber(line.substr(slash + 1, space - slash - 1), threads)
-        || !parseNumber(line.substr(space + 1, line.find('\n') - space - 1), lastPid))
-        return std::nullopt;
-    return std::pair { lastPid, threads };
+    return ParseTaskCounters(std::string_view(text.data(), static_cast<std::size_t>(got)));
 }
 
 // Pidfds name processes of the caller's PID namespace, so they only fit the kernel's own /proc
@@ -342,7 +340,7 @@ std::optional<ProcessTable::Known> ProcessTable::read(std::uint32_t pid, ino_t i
     if (!watch)
         watch = openExitWatch(pid);
     const auto statText = readSmallFile(procFd_.get(), pid, "stat", 4096);
-    const auto stat = statText ? parseStat(*statText) : std::nullopt;
+    const auto stat = statText ? ParseProcStat(*statText) : std::nullopt;
     if (!stat)
         return std::nullopt; // ended meanwhile
     Known known;

@@ -8,7 +8,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace vespern {
@@ -20,6 +22,24 @@ struct ProcessRecord {
     std::int32_t basePriority = 8; // the priority class base of a normal process
     std::string exeFile; // file name of the executable, at most 259 bytes
 };
+
+// The fields of a /proc/PID/stat file that a process record needs.
+struct ProcStatFields {
+    std::string comm;
+    char state = 'R';
+    unsigned long flags = 0;
+    std::uint32_t parentPid = 0;
+    std::uint32_t threads = 0;
+    long nice = 0;
+    std::uint64_t startTicks = 0;
+    unsigned policy = 0;
+};
+
+// The contents of a /proc/PID/stat file, or nothing when a field it needs is missing or not a number.
+std::optional<ProcStatFields> ParseProcStat(std::string_view text);
+
+// The last PID handed out and the number of threads from the contents of /proc/loadavg.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> ParseTaskCounters(std::string_view line);
 
 // The running processes under a /proc tree, in the order the kernel lists them.
 //

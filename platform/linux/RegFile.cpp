@@ -345,6 +345,7 @@ RegKey& RegHive::declare(Node& node)
     for (const Node* at = &node; at->parent; at = at->parent)
         names.push_back(&at->name);
     std::string path;
+    // NOLINTNEXTLINE(modernize-loop-convert): its std::ranges::reverse_view does not parse with clang 14
     for (auto it = names.rbegin(); it != names.rend(); ++it) {
         if (!path.empty())
             path += '\\';
@@ -378,6 +379,7 @@ RegKey& RegHive::createKey(std::string_view path)
     std::vector<Node*> missing;
     for (Node* at = node; at->parent && !at->declared; at = at->parent)
         missing.push_back(at);
+    // NOLINTNEXTLINE(modernize-loop-convert): its std::ranges::reverse_view does not parse with clang 14
     for (auto it = missing.rbegin(); it != missing.rend(); ++it)
         declare(**it);
     return declare(*node);

@@ -50,7 +50,7 @@ std::string busAddress(BusKind kind)
         const auto address = environment("DBUS_SYSTEM_BUS_ADDRESS");
         return address.empty() ? "unix:path=/run/dbus/system_bus_socket" : address;
     }
-    const auto address = environment("DBUS_SESSION_BUS_ADDRESS");
+    auto address = environment("DBUS_SESSION_BUS_ADDRESS");
     if (!address.empty())
         return address;
     const auto runtime = UserDirectories::FromEnvironment().runtimeDir;

@@ -39,7 +39,7 @@ public:
     std::string message() const { return error_.message ? error_.message : ""; }
 
 private:
-    sd_bus_error error_ = SD_BUS_ERROR_NULL;
+    sd_bus_error error_ {}; // SD_BUS_ERROR_NULL, without its C compound literal
 };
 
 enum class BusKind { System, Session };

@@ -18,8 +18,8 @@ namespace vespern {
 namespace {
 
 struct SpawnSetup {
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes {};
+    posix_spawn_file_actions_t actions {};
 
     SpawnSetup()
     {

@@ -87,7 +87,7 @@ std::vector<std::uint8_t> SerialiseShellLink(const ShellLinkFields& fields)
     out.raw(linkClsid, sizeof linkClsid);
     out.u32(flags);
     out.u32(fileAttributeNormal);
-    out.zeros(3 * 8); // creation, access and write times: unknown
+    out.zeros(24); // creation, access and write times (8 bytes each): unknown
     out.u32(0); // FileSize
     out.u32(static_cast<std::uint32_t>(fields.iconIndex));
     out.u32(swShowNormal);

@@ -63,7 +63,7 @@ std::int32_t ShellLinkObjects::QueryInterface(ComObject object, const std::strin
     const auto it = objects_.find(object >> 2);
     if (it == objects_.end())
         return ePointer;
-    Interface wanted;
+    Interface wanted {};
     if (sameId(iid, w32::IidIUnknown))
         wanted = Unknown;
     else if (sameId(iid, w32::IidIShellLinkA))

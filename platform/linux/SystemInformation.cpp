@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <limits>
 #include <string_view>
 #include <unistd.h>
 
@@ -97,12 +98,31 @@ std::optional<std::uint32_t> CountCpuList(std::string_view list)
         if (low.empty() || high.empty() || a.ec != std::errc() || a.ptr != low.data() + low.size()
             || b.ec != std::errc() || b.ptr != high.data() + high.size() || last < first)
             return std::nullopt;
+        if (last - first >= std::numeric_limits<std::uint32_t>::max() - count)
+            return std::nullopt; // more processors than a count can hold: no list of this system
         count += last - first + 1;
     }
     return count;
 }
 
-SystemInformation::SystemInformation(std::filesystem::path procRoot, std::filesystem::path sysRoot, Clock clock)
+// The "cpu" line sums all processors: user nice system idle iowait irq softirq steal ...
+std::optional<std::int64_t> ParseIdleTime(std::string_view statText, long ticksPerSecond)
+{
+    if (!statText.starts_with("cpu ") || ticksPerSecond <= 0)
+        return std::nullopt;
+    std::string_view line = statText.substr(0, statText.find('\n')).substr(4);
+    std::array<std::uint64_t, 5> fields {};
+    for (auto& field : fields)
+        if (!readNumber(line, field))
+            return std::nullopt;
+    const std::uint64_t ticks = fields[3] + fields[4];
+    const auto perSecond = static_cast<std::uint64_t>(ticksPerSecond);
+    const std::uint64_t units = ticks / perSecond * unitsPerSecond + ticks % perSecond * unitsPerSecond / perSecond;
+    return static_cast<std::int64_t>(units);
+}
+
+SystemInformation::SystemInformation(
+    const std::filesystem::path& procRoot, const std::filesystem::path& sysRoot, Clock clock)
     : statFile_(procRoot / "stat")
     , onlineFile_(sysRoot / "devices" / "system" / "cpu" / "online")
     , clock_(clock ? std::move(clock) : Clock(systemTimeSince1601))
@@ -118,22 +138,10 @@ std::optional<std::uint32_t> SystemInformation::onlineProcessors() const
     return online > 0 ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(online)) : std::nullopt;
 }
 
-// The "cpu" line sums all processors: user nice system idle iowait irq softirq steal ...
 std::optional<std::int64_t> SystemInformation::idleTime() const
 {
     const auto text = readStart(statFile_, 512);
-    if (!text || !text->starts_with("cpu "))
-        return std::nullopt;
-    std::string_view line(*text);
-    line = line.substr(0, line.find('\n')).substr(4);
-    std::array<std::uint64_t, 5> fields {};
-    for (auto& field : fields)
-        if (!readNumber(line, field))
-            return std::nullopt;
-    const std::uint64_t ticks = fields[3] + fields[4];
-    const auto perSecond = static_cast<std::uint64_t>(ticksPerSecond_);
-    const std::uint64_t units = ticks / perSecond * unitsPerSecond + ticks % perSecond * unitsPerSecond / perSecond;
-    return static_cast<std::int64_t>(units);
+    return text ? ParseIdleTime(*text, ticksPerSecond_) : std::nullopt;
 }
 
 std::int32_t SystemInformation::Query(

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string_view>
 
 namespace vespern {
 
@@ -20,7 +21,7 @@ public:
     // The clock gives the current time in 100-ns units since 1601; the default is the system clock.
     using Clock = std::function<std::int64_t()>;
 
-    SystemInformation(std::filesystem::path procRoot, std::filesystem::path sysRoot, Clock clock = {});
+    SystemInformation(const std::filesystem::path& procRoot, const std::filesystem::path& sysRoot, Clock clock = {});
 
     std::int32_t Query(std::uint32_t infoClass, std::span<std::uint8_t> buffer, std::uint32_t length) const;
 
@@ -36,5 +37,9 @@ private:
 
 // Parses a kernel CPU list such as "0-3,6,8-9"; nullopt when malformed.
 std::optional<std::uint32_t> CountCpuList(std::string_view list);
+
+// The idle time of all processors, in 100 ns units, from the contents of /proc/stat (its "cpu"
+// line, in ticks of ticksPerSecond); nullopt when malformed.
+std::optional<std::int64_t> ParseIdleTime(std::string_view statText, long ticksPerSecond);
 
 } // namespace vespern

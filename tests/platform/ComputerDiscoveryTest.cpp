@@ -50,7 +50,7 @@ private:
 };
 
 // Picks wanted from what discovery shows, as a user would; cancels when it is not there.
-ComputerPicker pickerChoosing(std::optional<std::string> wanted, std::vector<std::string>& titles)
+ComputerPicker pickerChoosing(const std::optional<std::string>& wanted, std::vector<std::string>& titles)
 {
     return [wanted, &titles](const std::string& title, ComputerDiscovery& discovery) -> std::optional<std::string> {
         titles.push_back(title);

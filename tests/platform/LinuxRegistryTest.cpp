@@ -336,6 +336,20 @@ TEST(LinuxRegistry, TheRunValueIsTheDesktopAutostartEntry)
     EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
+TEST(LinuxRegistry, TheAutostartEntryQuotesAndEscapesTheProgram)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        { "/usr/bin/vespern", "/usr/bin/vespern" },
+        { "/opt/50%/vespern", "/opt/50%%/vespern" },
+        { "/opt/a \"b\" $c/`d`\\e", "\"/opt/a \\\\\"b\\\\\" \\\\$c/\\\\`d\\\\`\\\\\\\\e\"" },
+        // A carriage return at the end would be taken for part of the line break.
+        { "/opt/vespern\r", "/opt/vespern\\r" },
+        { "/opt/new\nline\ttab", "\"/opt/new\\nline\\ttab\"" },
+    };
+    for (const auto& [program, exec] : cases)
+        EXPECT_EQ(DesktopExec(program), exec) << program;
+}
+
 TEST(LinuxRegistry, TheDesktopFolderComesFromTheUserDirectories)
 {
     const std::vector<std::pair<const char*, std::string>> cases = {

@@ -62,5 +62,15 @@ TEST_F(PowerSupplyTree, AnAbsentBatteryOrUnreadableValuesDoNotCount)
     EXPECT_EQ(ReadPowerSupplies(root_).BatteryLifePercent, 255);
 }
 
+// "inf" or "nan" would otherwise make the weighted charge no number at all.
+TEST_F(PowerSupplyTree, AValueThatIsNoFiniteNumberIsNoReading)
+{
+    for (const char* text : { "inf", "-inf", "nan", "NAN(1)", "1e999", "", "x1" })
+        EXPECT_EQ(ParseSupplyNumber(text), std::nullopt) << text;
+    EXPECT_EQ(ParseSupplyNumber("41960000"), 41960000.0);
+    supply("BAT0", { { "type", "Battery" }, { "energy_now", "inf" }, { "energy_full", "100" }, { "capacity", "30" } });
+    EXPECT_EQ(ReadPowerSupplies(root_).BatteryLifePercent, 30);
+}
+
 } // namespace
 } // namespace vespern

@@ -88,7 +88,7 @@ TEST(RegFile, UsesTheRegistryEditorExportForm)
     EXPECT_NE(text.find("\"Multi\"=hex(7):61,00,62,00,00\n"), std::string::npos);
     EXPECT_NE(text.find("\"Empty\"=hex:\n"), std::string::npos);
     EXPECT_NE(text.find("\"Short dword\"=hex(4):01,02\n"), std::string::npos);
-    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    for (std::size_t start = 0, end = 0; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
         EXPECT_LE(end - start, 80u) << text.substr(start, end - start);
 }
 

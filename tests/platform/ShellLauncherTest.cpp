@@ -25,7 +25,7 @@ protected:
 
     fs::path script(const std::string& name, const std::string& body)
     {
-        const auto path = tree_.write(name, "#!/bin/sh\n" + body + "\n");
+        auto path = tree_.write(name, "#!/bin/sh\n" + body + "\n");
         fs::permissions(path, fs::perms::owner_all);
         return path;
     }

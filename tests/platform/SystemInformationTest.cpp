@@ -102,6 +102,9 @@ TEST(CpuList, CountsRangesAndSingles)
     EXPECT_EQ(CountCpuList("3-1"), std::nullopt);
     EXPECT_EQ(CountCpuList("0,,1"), std::nullopt);
     EXPECT_EQ(CountCpuList("0-x"), std::nullopt);
+    EXPECT_EQ(CountCpuList("0-4294967295"), std::nullopt);
+    EXPECT_EQ(CountCpuList("1-4294967295,7"), std::nullopt);
+    EXPECT_EQ(CountCpuList("1-4294967294"), 4294967294u);
 }
 
 TEST(SystemInformationOnThisSystem, CountsFrom1601AndIdleTimeOnlyGrows)

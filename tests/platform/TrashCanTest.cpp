@@ -177,7 +177,7 @@ template <typename Setup> ChildRun runInChild(const TrashCan& trash, Setup setup
     ::close(channel[1]);
     std::string report;
     char buffer[4096];
-    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+    for (ssize_t got = 0; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
         report.append(buffer, static_cast<std::size_t>(got));
     ::close(channel[0]);
     int status = 0;

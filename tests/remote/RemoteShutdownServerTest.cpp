@@ -143,13 +143,13 @@ TEST_F(AgainstSamba, AuthFileGivesTheCredentials)
 }
 
 struct Failure {
-    const char* what;
-    const char* machine;
-    const char* user; // nullptr keeps the privileged one
-    const char* password; // nullptr keeps the right one
-    const char* port; // nullptr keeps the server's
-    std::uint32_t error;
-    const char* reason;
+    const char* what {};
+    const char* machine {};
+    const char* user {}; // nullptr keeps the privileged one
+    const char* password {}; // nullptr keeps the right one
+    const char* port {}; // nullptr keeps the server's
+    std::uint32_t error {};
+    const char* reason {};
     bool decoded = false; // the server read the request before refusing it
 };
 

@@ -17,6 +17,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace vespern::test {
 namespace {
@@ -90,7 +91,7 @@ protected:
     std::uint32_t send(const std::string& machine, RemoteShutdownSettings settings = {})
     {
         lines_.clear();
-        RemoteShutdown remote([this](const std::string& line) { lines_.push_back(line); }, settings);
+        RemoteShutdown remote([this](const std::string& line) { lines_.push_back(line); }, std::move(settings));
         return remote.Send(machine, "Network computer action activated", 0, true, false);
     }
 
@@ -207,8 +208,9 @@ public:
         sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(fd_, 8);
+        // A failure of either shows as a refused connection in the test.
+        static_cast<void>(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address));
+        static_cast<void>(::listen(fd_, 8));
         socklen_t size = sizeof address;
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
         port_ = ntohs(address.sin_port);

@@ -36,7 +36,7 @@ public:
 private:
     void remember(const std::string& name)
     {
-        if (saved_.count(name))
+        if (saved_.contains(name))
             return;
         saved_[name] = GetEnvironment(name);
     }

@@ -32,7 +32,7 @@ public:
     // Writes a file, creating its directories.
     std::filesystem::path write(const std::filesystem::path& relative, const std::string& content) const
     {
-        const auto path = root_ / relative;
+        auto path = root_ / relative;
         std::filesystem::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << content;
         return path;

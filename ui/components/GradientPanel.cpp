@@ -120,7 +120,9 @@ void TGradientPanel::paintEvent(QPaintEvent*)
     for (int y = 0; y < canvas.Height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < canvas.Width(); ++x)
-            line[x] = 0xFF000000u | pixels[static_cast<std::size_t>(y * canvas.Width() + x)];
+            line[x] = 0xFF000000u
+                | pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas.Width())
+                    + static_cast<std::size_t>(x)];
     }
     QPainter(this).drawImage(0, 0, image);
 }

@@ -37,10 +37,10 @@ private:
     struct Painted {
         std::string caption;
         TFont font;
-        TAlignment alignment;
-        TBevelCut bevelOuter;
-        TBevelCut bevelInner;
-        int bevelWidth;
+        TAlignment alignment {};
+        TBevelCut bevelOuter {};
+        TBevelCut bevelInner {};
+        int bevelWidth {};
         bool operator==(const Painted&) const = default;
     };
     Painted painted() const;

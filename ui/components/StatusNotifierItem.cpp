@@ -116,7 +116,7 @@ void StatusNotifierItemAdaptor::ContextMenu(int x, int y)
 
 void StatusNotifierItemAdaptor::Scroll(int, const QString&) { }
 
-StatusNotifierItem::StatusNotifierItem(QString id, QImage icon, QObject* parent)
+StatusNotifierItem::StatusNotifierItem(QString id, const QImage& icon, QObject* parent)
     : QObject(parent)
     , id_(std::move(id))
     , serviceName_(QStringLiteral("org.kde.StatusNotifierItem-%1-%2")

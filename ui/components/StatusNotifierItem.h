@@ -88,7 +88,7 @@ private:
 class StatusNotifierItem final : public QObject {
     Q_OBJECT
 public:
-    StatusNotifierItem(QString id, QImage icon, QObject* parent = nullptr);
+    StatusNotifierItem(QString id, const QImage& icon, QObject* parent = nullptr);
     ~StatusNotifierItem() override;
 
     // Publishes the item (when not yet published) and announces it to the notification area.
