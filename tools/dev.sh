@@ -17,6 +17,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VESPERN_BUILD_DIR:-$here/build}
 windows_build=${VESPERN_WINDOWS_BUILD_DIR:-$here/build-windows}
+windows_x64_build=${VESPERN_WINDOWS_X64_BUILD_DIR:-$here/build-windows-x64}
 mode=${1:-}
 case "$mode" in run | test | install) shift ;; *)
     echo "usage: tools/dev.sh run [ARG...] | test | install" >&2
@@ -145,6 +146,31 @@ build_windows() {
     cmake --build "$windows_build" --parallel "$(nproc)"
 }
 
+# Whether this kernel runs 32-bit programs at all: some have ia32 emulation turned off, and then
+# no 32-bit Wine can start.
+runs_32bit_programs() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+# The same program and tests for x86-64, run under 64-bit Wine where 32-bit Wine cannot run.
+build_windows_x64() {
+    cmake --preset windows-x64 -B "$windows_x64_build" -DVESPERN_BUILD_TESTS=ON -DVESPERN_WERROR=$werror \
+        -DVESPERN_LINUX_PROGRAM="$build/vespern" >/dev/null
+    cmake --build "$windows_x64_build" --parallel "$(nproc)"
+}
+
+# Runs the Windows tests of the 32-bit build, or of the x86-64 one where this kernel runs no
+# 32-bit programs (the 32-bit program and its tests are built either way).
+run_windows_tests() {
+    local tests=$windows_build
+    if ! runs_32bit_programs; then
+        echo "This kernel runs no 32-bit programs (ia32 emulation is off), so 32-bit Wine cannot start:" \
+            "the Windows tests run from the x86-64 build under 64-bit Wine instead."
+        build_windows_x64
+        tests=$windows_x64_build
+    fi
+    echo "The Windows tests, under Wine ($tests):"
+    (cd "$tests" && ctest --output-on-failure --timeout 600)
+}
+
 case "$mode" in
 run)
     install_run_packages
@@ -167,8 +193,7 @@ test)
     build_windows
     status=0
     (cd "$build" && ctest --output-on-failure --timeout 600) || status=$?
-    echo "The Windows tests, under Wine:"
-    (cd "$windows_build" && ctest --output-on-failure --timeout 600) || status=$?
+    run_windows_tests || status=$?
     exit $status
     ;;
 esac

@@ -17,7 +17,7 @@ namespace {
 constexpr char testKey[] = "Software\\Vespern interop test";
 
 struct Value {
-    std::uint32_t type;
+    std::uint32_t type = 0;
     std::string data;
     bool operator==(const Value&) const = default;
 };

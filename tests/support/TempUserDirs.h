@@ -12,6 +12,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace vespern::test {
 
@@ -23,8 +24,8 @@ public:
         owned_ = true;
     }
     // The dirs another test process made under root, which it removes.
-    explicit TempUserDirs(const std::filesystem::path& sharedRoot)
-        : root(sharedRoot)
+    explicit TempUserDirs(std::filesystem::path sharedRoot)
+        : root(std::move(sharedRoot))
     {
         home = root / "home";
         config = home / ".config";

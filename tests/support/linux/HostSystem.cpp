@@ -80,7 +80,7 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments)
     ::close(pipeFds[1]);
     if (spawned == 0) {
         char buffer[4096];
-        for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        for (ssize_t got = 0; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
             result.output.append(buffer, static_cast<std::size_t>(got));
         result.exitCode = WaitFor(pid);
     }
