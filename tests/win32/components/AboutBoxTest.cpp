@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
+#include <string>
 #include <cstdlib>
 #include <vector>
 
@@ -48,6 +50,13 @@ Shot shoot(HWND window)
     return shot;
 }
 
+// The About box runs no timer of the model's.
+class NoTimers final : public EventLoop {
+public:
+    std::unique_ptr<ViewTimer> CreateTimer(const std::string&, std::function<void()>) override { return nullptr; }
+    void EndMessageLoop() override { }
+};
+
 struct AboutBox : ::testing::Test {
     AboutBox()
     {
@@ -65,7 +74,8 @@ struct AboutBox : ::testing::Test {
 
     test::RecordingDialogs dialogs;
     TApplication application { dialogs };
-    UiEvents events { application };
+    NoTimers loop;
+    UiEvents events { application, loop };
     TForm5Model model;
     HWND mainWindow = ::CreateWindowExA(
         0, "STATIC", "Vespern", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
