@@ -11,10 +11,10 @@
 # private session bus. The argument shows the main window, runs the action and ends the program.
 # Measured: the time from launch to the program's first mapped window (xdotool, polled every few
 # milliseconds, each look itself taking some; "-" when the window came and went between two
-# looks), the time to the end of the
-# run, and the peak resident memory of the program's process (GNU time's maximum RSS: for Wine the
-# process that runs vespern.exe; the prefix's wineserver and services run before and are not
-# counted). Wine runs in a temporary prefix made first; a 64-bit program runs under wine64.
+# looks), the time to the end of the run, and the peak resident memory of the program's process
+# (GNU time's maximum RSS: for Wine the process that runs vespern.exe; the prefix's wineserver
+# and services run before and are not counted). Wine runs in a temporary prefix made first; a
+# 64-bit program runs under wine64.
 #
 # Needs: xvfb, xdotool, dbus, time, wine (wine64 for the x86-64 build).
 set -euo pipefail
