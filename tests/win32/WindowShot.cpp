@@ -34,18 +34,20 @@ std::string windowText(HWND window)
     return text;
 }
 
+// One window of an enumeration: whether to go on.
+BOOL CALLBACK matchText(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<Search*>(data);
+    if (windowText(window) != search->text || (search->visibleOnly && !::IsWindowVisible(window)))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 HWND topLevel(const std::string& title, bool visibleOnly)
 {
     Search search { title, visibleOnly, nullptr };
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (windowText(window) != s->text || (s->visibleOnly && !::IsWindowVisible(window)))
-                return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ::EnumWindows(matchText, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -54,16 +56,7 @@ HWND child(HWND parent, const std::string& text, const char* className)
     Search search { text, true, nullptr };
     if (className != nullptr)
         return ::FindWindowExA(parent, nullptr, className, nullptr);
-    ::EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (windowText(window) != s->text || !::IsWindowVisible(window))
-                return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ::EnumChildWindows(parent, matchText, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -38,8 +38,7 @@ TForm4::TForm4(TForm4Model& model, UiEvents& events, HWND owner)
     // Read out through the label before it; the keys go to the buttons.
     CreateControl(Handle(), "STATIC", "Question", SS_LEFT, Bounds(6, 0, 0, 0), -1);
     memo1_ = CreateControl(Handle(), "EDIT", model_.Memo1.Text.c_str(),
-        WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, Bounds(6, 6, 273, 129),
-        +TForm4Id::Memo1);
+        WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, Bounds(6, 6, 273, 129), +TForm4Id::Memo1);
     // The red bar stands in front of the black track: made first, it is above it.
     panel15_ = CreateControl(Handle(), "STATIC", barName(model_.Panel15.Width).c_str(),
         WS_VISIBLE | WS_CLIPSIBLINGS | SS_OWNERDRAW,
