@@ -3,8 +3,6 @@
 #include "core/TApplication.h"
 #include "core/TForm1Model.h"
 
-#include <cstdlib>
-
 namespace vespern::ui {
 
 namespace {
@@ -29,18 +27,18 @@ void registerClass(HINSTANCE instance, const char* name, WNDPROC procedure)
 
 } // namespace
 
-TForm1::TForm1(TForm1Model& model, TApplication& application, HINSTANCE instance)
+TForm1::TForm1(TForm1Model& model, UiEvents& events, HINSTANCE instance)
     : model_(model)
-    , application_(application)
+    , events_(events)
 {
+    const TApplication& application = events.application();
     registerClass(instance, ApplicationClass, ::DefWindowProcA);
     registerClass(instance, MainWindowClass, windowProcedure);
     applicationWindow_ = ::CreateWindowExA(
-        0, ApplicationClass, application_.Title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+        0, ApplicationClass, application.Title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     ::CreateWindowExA(0, MainWindowClass, model_.Caption.c_str(),
         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT, MainWindowWidth,
         MainWindowHeight, applicationWindow_, nullptr, instance, this);
-    application_.Dispatch([this] { model_.FormCreate(); });
 }
 
 TForm1::~TForm1()
@@ -54,16 +52,6 @@ TForm1::~TForm1()
 void TForm1::Show()
 {
     ::ShowWindow(window_, SW_SHOWNORMAL);
-}
-
-int TForm1::RunMessageLoop()
-{
-    MSG message {};
-    while (!application_.Terminated() && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-    return EXIT_SUCCESS;
 }
 
 LRESULT CALLBACK TForm1::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -85,12 +73,12 @@ LRESULT TForm1::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_SHOWWINDOW:
         if (wParam != FALSE && !model_.Visible) {
             model_.Visible = true;
-            application_.Dispatch([this] { model_.FormShow(); });
+            events_.Handle([this] { model_.FormShow(); });
         }
         break;
     case WM_CLOSE:
         // Closing the main window ends the program.
-        application_.Dispatch([this] { model_.Close(); });
+        events_.Handle([this] { model_.Close(); });
         return 0;
     case WM_NCDESTROY:
         window_ = nullptr;
