@@ -98,7 +98,8 @@ SIZE clientSize(HWND window)
     return { client.right, client.bottom };
 }
 
-const std::vector<std::string> eventItems { "Countdown", "On Time", "On Process Stops", "Low CPU Usage", "Battery Low" };
+const std::vector<std::string> eventItems { "Countdown", "On Time", "On Process Stops", "Low CPU Usage",
+    "Battery Low" };
 
 } // namespace
 
@@ -170,7 +171,8 @@ TEST(Form1Window, ChoosingAnEventShowsItsSettingsAloneAndTabVisitsOnlyThose)
         EXPECT_EQ(p.form1.ComboBox2.ItemIndex, event);
         EXPECT_EQ(p.form1.ComboBox2.Text, eventItems[static_cast<std::size_t>(event)]);
         for (std::size_t i = 0; i < local.size(); ++i)
-            EXPECT_EQ(Visible(p.control(local[i])), static_cast<int>(i) == event) << "event " << event << " panel " << i;
+            EXPECT_EQ(Visible(p.control(local[i])), static_cast<int>(i) == event)
+                << "event " << event << " panel " << i;
         const auto order = p.tabOrder();
         ASSERT_GE(order.size(), 3U);
         EXPECT_EQ(order[0], IdRadioGroup1Item0);

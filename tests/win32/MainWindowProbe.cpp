@@ -1,0 +1,98 @@
+// Looks at a running Vespern's main window from another program, as assistive technology would:
+//   MainWindowProbe state       prints "visible=0|1", "client=WIDTHxHEIGHT" and "title=..."
+//   MainWindowProbe texts       prints "text=..." for every control and "item=..." for every list item
+//   MainWindowProbe show        double-clicks the tray icon: the message the shell sends its window
+//   MainWindowProbe close       asks the window to close
+// It waits up to 20 seconds for the window to exist; exit status 1 when it never does.
+
+#include "ui/win32/WindowsApi.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string utf8(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int size
+        = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string converted(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(
+        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), converted.data(), size, nullptr, nullptr);
+    return converted;
+}
+
+std::string text(HWND window)
+{
+    std::wstring buffer(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    buffer.resize(static_cast<std::size_t>(::GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()))));
+    return utf8(buffer);
+}
+
+std::string className(HWND window)
+{
+    char name[64] {};
+    ::GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+void print(const std::string& line)
+{
+    std::fputs((line + "\n").c_str(), stdout);
+}
+
+HWND findMainWindow()
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (const HWND window = ::FindWindowA("TForm1", "Vespern"))
+            return window;
+        ::Sleep(100);
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK printControl(HWND control, LPARAM)
+{
+    print("text=" + text(control));
+    if (className(control) != "ComboBox")
+        return TRUE;
+    const auto count = ::SendMessageW(control, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const auto index = static_cast<WPARAM>(i);
+        std::wstring item(static_cast<std::size_t>(::SendMessageW(control, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+        item.resize(static_cast<std::size_t>(
+            ::SendMessageW(control, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()))));
+        print("item=" + utf8(item));
+    }
+    return TRUE;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string command = argc > 1 ? argv[1] : "state";
+    const HWND window = findMainWindow();
+    if (window == nullptr) {
+        print("no main window");
+        return EXIT_FAILURE;
+    }
+    if (command == "state") {
+        RECT client {};
+        ::GetClientRect(window, &client);
+        print("visible=" + std::to_string(::IsWindowVisible(window) != FALSE ? 1 : 0));
+        print("client=" + std::to_string(client.right) + "x" + std::to_string(client.bottom));
+        print("title=" + text(window));
+    } else if (command == "texts") {
+        ::EnumChildWindows(window, printControl, 0);
+    } else if (command == "close") {
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+    } else {
+        print("unknown command " + command);
+        return EXIT_FAILURE;
+    }
+    return EXIT_SUCCESS;
+}
