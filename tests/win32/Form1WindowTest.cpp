@@ -19,6 +19,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -296,6 +297,35 @@ TEST(Form1Window, ClosingEndsTheProgramAndMinimisingHidesToTheTray)
     SendMessageA(p.window(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(p.application.Terminated());
     EXPECT_FALSE(Visible(p.window()));
+}
+
+} // namespace vespern::test
+
+namespace vespern::test {
+
+TEST(Win32WindowSystem, TimersTickUntilStoppedAndTheLoopEndsWhenAsked)
+{
+    ui::Win32WindowSystem windows;
+    int first = 0;
+    int second = 0;
+    auto timer = windows.CreateTimer([&] { ++first; });
+    auto other = windows.CreateTimer([&] { ++second; });
+    timer->Start(1);
+    other->Start(1);
+    EXPECT_TRUE(PumpUntil([&] { return first >= 3 && second >= 3; }, 5000));
+    timer->Stop();
+    other.reset(); // a timer that goes stops with it
+    const int stoppedAt = first;
+    const int goneAt = second;
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(first, stoppedAt);
+    EXPECT_EQ(second, goneAt);
+
+    // Restarted, it ticks again; the loop, asked to end, returns at once.
+    timer->Start(1);
+    EXPECT_TRUE(PumpUntil([&] { return first > stoppedAt; }, 5000));
+    windows.EndMessageLoop();
+    EXPECT_EQ(windows.RunMessageLoop(), EXIT_SUCCESS);
 }
 
 } // namespace vespern::test
