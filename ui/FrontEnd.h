@@ -4,6 +4,7 @@
 // Each build links one; Project1 makes the models and hands them over.
 
 #include "core/Dialogs.h"
+#include "core/WindowSystem.h"
 #include "platform/PlatformFactory.h"
 
 #include <cstdint>
@@ -20,13 +21,7 @@ class TForm5Model;
 
 namespace vespern::ui {
 
-struct Forms {
-    TApplication& application;
-    TForm1Model& form1;
-    TForm2Model& form2;
-    TForm4Model& form4;
-    TForm5Model& form5;
-};
+using Forms = vespern::Forms;
 
 class FrontEnd {
 public:
