@@ -3,7 +3,8 @@
 //   MainWindowProbe texts       prints "text=..." for every control and "item=..." for every list item
 //   MainWindowProbe show        double-clicks the tray icon: the message the shell sends its window
 //   MainWindowProbe close       asks the window to close
-// It waits up to 20 seconds for the window to exist; exit status 1 when it never does.
+// It waits up to 20 seconds for the window to exist and then for the program to wait for input;
+// exit status 1 when the window never comes.
 
 #include "ui/win32/WindowsApi.h"
 
@@ -44,11 +45,32 @@ void print(const std::string& line)
     std::fputs((line + "\n").c_str(), stdout);
 }
 
+// Once the program waits for input: its start-up (or the last request) has run.
+void waitUntilIdle(HWND window)
+{
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    const HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (process == nullptr)
+        return;
+    ::WaitForInputIdle(process, 10000);
+    ::CloseHandle(process);
+    // A message sent to the window returns once its thread takes messages, which it does from
+    // its loop; twice, as the start-up also takes some while it runs.
+    for (int round = 0; round < 2; ++round) {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+        ::Sleep(200);
+    }
+}
+
 HWND findMainWindow()
 {
     for (int attempt = 0; attempt < 200; ++attempt) {
-        if (const HWND window = ::FindWindowA("TForm1", "Vespern"))
+        if (const HWND window = ::FindWindowA("TForm1", "Vespern")) {
+            waitUntilIdle(window);
             return window;
+        }
         ::Sleep(100);
     }
     return nullptr;
