@@ -9,6 +9,7 @@
 #include "core/UiEvents.h"
 #include "platform/dryrun/TracingPlatform.h"
 #include "support/RecordingDialogs.h"
+#include "support/RecordingTrayShell.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/win32/Unit1.h"
 #include "ui/win32/Win32WindowSystem.h"
@@ -33,12 +34,17 @@ using namespace vespern::ui;
 // The program's windows over the recording platform in its dry run, made in the start-up order,
 // with the main window shown.
 struct Program {
-    Program()
+    // withTray: a notification area to hide in, as the program's start without an argument has.
+    explicit Program(bool withTray = false)
     {
         application.Title = "Vespern";
         form1.SetAboutBox(form5);
         windows.CreateForm1(forms, events);
+        if (withTray)
+            form1.TrayIcon1.Attach(&tray);
         events.Handle([this] { form1.FormCreate(); });
+        if (!application.ShowMainForm)
+            return;
         windows.ShowMainForm();
         PumpUntil([this] { return form1.Visible && IsWindowVisible(window()) != FALSE; }, 5000);
     }
@@ -68,6 +74,7 @@ struct Program {
     TracingPlatform dryRun { scripted, TracingPlatform::Mode::DryRun,
         [this](const std::string& line) { printed.push_back(line); } };
     RecordingDialogs dialogs;
+    RecordingTrayShell tray;
     TApplication application { dialogs };
     TForm2Model form2 { dryRun, application };
     TForm1Model form1 { dryRun, application, form2, {} };
@@ -284,7 +291,28 @@ TEST(Form1Window, AConfirmedCountdownEndsInItsRequestOnTheFastClock)
     EXPECT_EQ(clientSize(p.window()).cy, 395);
 }
 
-TEST(Form1Window, ClosingEndsTheProgramAndMinimisingHidesToTheTray)
+TEST(Form1Window, StartsHiddenInTheTrayMinimisesToItAndComesBackFromIt)
+{
+    Program p(true);
+    EXPECT_FALSE(Visible(p.window()));
+    ASSERT_FALSE(p.tray.balloons.empty());
+    EXPECT_EQ(p.tray.balloons.front().title, "Vespern Information");
+
+    p.events.Handle([&] { p.form1.TrayIcon1DblClick(); });
+    EXPECT_TRUE(Visible(p.window()));
+    EXPECT_TRUE(p.form1.Visible);
+    ShowWindow(p.window(), SW_MINIMIZE);
+    EXPECT_TRUE(PumpUntil([&] { return !Visible(p.window()); }, 5000));
+    EXPECT_FALSE(p.form1.Visible);
+    EXPECT_TRUE(p.tray.iconVisible);
+
+    p.events.Handle([&] { p.form1.ShowWindows1Click(); });
+    EXPECT_TRUE(Visible(p.window()));
+    EXPECT_FALSE(IsIconic(p.window()));
+    EXPECT_EQ(clientSize(p.window()).cy, 395);
+}
+
+TEST(Form1Window, MinimisingWithoutANotificationAreaKeepsTheWindowAndClosingEndsTheProgram)
 {
     Program p;
     ShowWindow(p.window(), SW_MINIMIZE);

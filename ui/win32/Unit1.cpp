@@ -839,8 +839,21 @@ void TForm1::applyShowRequests()
 {
     if (!mainShow_.Take(model_.MainWindowShow.Count))
         return;
-    ::ShowWindow(Handle(), ::IsIconic(Handle()) != FALSE ? SW_RESTORE : SW_SHOW);
+    ::ShowWindow(Handle(), SW_SHOW);
+    if (::IsIconic(Handle()) != FALSE)
+        ::ShowWindow(Handle(), SW_RESTORE);
     ::SetForegroundWindow(Handle());
+    // A window hidden while minimised comes back without the show message on some systems.
+    shown();
+}
+
+void TForm1::shown()
+{
+    if (model_.Visible)
+        return;
+    model_.Visible = true;
+    // The show handler runs once the window is up, as its own event.
+    ::PostMessageA(Handle(), WmFormShow, 0, 0);
 }
 
 LRESULT TForm1::colour(HWND control, HDC context)
@@ -882,11 +895,8 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
         return colour(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
     case WM_SHOWWINDOW:
-        // The show handler runs once the window is up, as its own event.
-        if (wParam != FALSE && !model_.Visible) {
-            model_.Visible = true;
-            ::PostMessageA(Handle(), WmFormShow, 0, 0);
-        }
+        if (wParam != FALSE)
+            shown();
         break;
     case WmFormShow:
         handle([this] { model_.FormShow(); });

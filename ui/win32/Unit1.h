@@ -191,6 +191,8 @@ private:
     void layoutBands();
     void passFocusToReplacement();
     void applyShowRequests();
+    // The window became visible: the model says so, and its show handler runs.
+    void shown();
     LRESULT colour(HWND control, HDC context);
     static LRESULT CALLBACK linkProcedure(
         HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
