@@ -182,16 +182,16 @@ TEST(Form1Window, ChoosingAnEventShowsItsSettingsAloneAndTabVisitsOnlyThose)
             EXPECT_EQ(Visible(p.control(local[i])), static_cast<int>(i) == event)
                 << "event " << event << " panel " << i;
         const auto order = p.tabOrder();
-        ASSERT_GE(order.size(), 3U);
-        EXPECT_EQ(order[0], IdRadioGroup1Item0);
-        EXPECT_EQ(order[1], IdComboBox2);
-        EXPECT_EQ(order[2], firstField[static_cast<std::size_t>(event)]) << "event " << event;
+        ASSERT_GE(order.size(), 5U);
+        EXPECT_EQ(order[2], IdRadioGroup1Item0);
+        EXPECT_EQ(order[3], IdComboBox2);
+        EXPECT_EQ(order[4], firstField[static_cast<std::size_t>(event)]) << "event " << event;
     }
     // The CPU settings have two fields, both in the order; the network set's fields none.
     Select(p.control(IdComboBox2), 3);
     EXPECT_EQ(p.tabOrder(),
-        (std::vector<int> { IdRadioGroup1Item0, IdComboBox2, IdSpinEdit1, IdEdit2, IdComboBox1, IdCheckBox1,
-            IdCheckBox2, IdBitBtn2, IdBitBtn1, IdBitBtn3 }));
+        (std::vector<int> { IdLabel39, IdLabel40, IdRadioGroup1Item0, IdComboBox2, IdSpinEdit1, IdEdit2, IdComboBox1,
+            IdCheckBox1, IdCheckBox2, IdBitBtn2, IdBitBtn1, IdBitBtn3 }));
 
     // The network set, with its own choice; going back finds the local one as it was.
     Click(p.control(IdRadioGroup1Item1));
@@ -228,6 +228,9 @@ TEST(Form1Window, FieldsListsAndChecksReachTheModel)
         p.form1.Forced1Click();
     });
     EXPECT_EQ(SendMessageA(p.control(IdCheckBox1), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    // The links take Enter and Space as a click.
+    SendMessageA(p.control(IdLabel40), WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(p.form5.ShowCount, 1);
     // Escape does nothing to the window.
     SendMessageA(p.window(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(Visible(p.window()));

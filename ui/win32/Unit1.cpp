@@ -190,6 +190,7 @@ struct TForm1::LinkState {
     TForm1* form;
     void (TForm1Model::*move)();
     void (TForm1Model::*leave)();
+    void (TForm1Model::*click)();
     bool hovering = false;
 };
 
@@ -523,8 +524,10 @@ void TForm1::buildBanner(HWND band)
 void TForm1::link(HWND band, TLabel& model, int id, RECT at, void (TForm1Model::*move)(), void (TForm1Model::*leave)(),
     void (TForm1Model::*click)())
 {
-    const HWND window = label(band, model, id, at, SS_RIGHT | SS_NOTIFY);
-    auto& state = links_.emplace_back(window, std::make_unique<LinkState>(LinkState { this, move, leave })).second;
+    // A Tab stop as well, taken with Enter or Space like a button.
+    const HWND window = label(band, model, id, at, SS_RIGHT | SS_NOTIFY | WS_TABSTOP);
+    auto& state
+        = links_.emplace_back(window, std::make_unique<LinkState>(LinkState { this, move, leave, click })).second;
     ::SetWindowSubclass(window, linkProcedure, reinterpret_cast<UINT_PTR>(state.get()), 0);
     commands_[id] = [this, click](UINT code) {
         if (code == STN_CLICKED)
@@ -561,6 +564,31 @@ LRESULT CALLBACK TForm1::linkProcedure(HWND window, UINT message, WPARAM wParam,
         state->hovering = false;
         state->form->handle([state] { (state->form->model_.*state->leave)(); });
         break;
+    case WM_GETDLGCODE:
+        // Enter then reaches it as a button's click (BN_CLICKED, which is STN_CLICKED).
+        return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case WM_KEYUP:
+        if (wParam == VK_SPACE)
+            state->form->handle([state] { (state->form->model_.*state->click)(); });
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        // Drawn transparent: the banner under the focus mark is drawn again.
+        const RECT rect = childBounds(window);
+        ::InvalidateRect(::GetParent(window), &rect, TRUE);
+        break;
+    }
+    case WM_PAINT: {
+        const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+        if (::GetFocus() == window) {
+            RECT client {};
+            ::GetClientRect(window, &client);
+            const HDC context = ::GetDC(window);
+            ::DrawFocusRect(context, &client);
+            ::ReleaseDC(window, context);
+        }
+        return result;
+    }
     default:
         break;
     }
