@@ -1,10 +1,11 @@
-// The program entry: creates the four windows in order and runs the message loop.
+// The program entry: makes the platform and the models, then runs the windows.
 
 #include "core/TApplication.h"
 #include "core/TForm1Model.h"
 #include "core/TForm2Model.h"
 #include "core/TForm4Model.h"
 #include "core/TForm5Model.h"
+#include "core/WindowSystem.h"
 #include "platform/PlatformFactory.h"
 #include "ui/FrontEnd.h"
 
@@ -66,5 +67,5 @@ int main(int argc, char** argv)
     vespern::TForm1Model form1(*platform, application, form2, arguments);
     vespern::TForm4Model form4(form1);
     form1.SetAboutBox(form5);
-    return frontEnd->Run({ application, form1, form2, form4, form5 });
+    return vespern::RunProgram({ application, form1, form2, form4, form5 }, frontEnd->Windows());
 }

@@ -30,7 +30,7 @@ public:
     int ClientHeight = 202;
     bool Visible = false;
     // Counts the requests to bring the shown dialog to the front.
-    int FrontRequests = 0;
+    unsigned FrontRequests = 0;
 
     TMemo Memo1;
     TPanel Panel16; // the black track

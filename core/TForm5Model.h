@@ -30,7 +30,7 @@ public:
     TFont Font;
     bool Visible = false;
     // Bumped by every Show, so that a second show brings the window to the front again.
-    int ShowCount = 0;
+    unsigned ShowCount = 0;
 
     // In stacking order, bottom to top.
     TGradientPanel GradientPanel1;

@@ -1,7 +1,7 @@
 #pragma once
 
 // The window system the program shows itself with: Qt on Linux, the native windows on Windows.
-// Each build links one; Project1 makes the models and hands them over.
+// Each build links one; Project1 makes the models and runs them through its WindowSystem.
 
 #include "core/Dialogs.h"
 #include "core/WindowSystem.h"
@@ -11,17 +11,7 @@
 #include <functional>
 #include <memory>
 
-namespace vespern {
-class TApplication;
-class TForm1Model;
-class TForm2Model;
-class TForm4Model;
-class TForm5Model;
-} // namespace vespern
-
 namespace vespern::ui {
-
-using Forms = vespern::Forms;
 
 class FrontEnd {
 public:
@@ -32,9 +22,8 @@ public:
     // the windows that requests are addressed to.
     virtual ComputerPicker Picker() = 0;
     virtual std::function<std::uintptr_t(Window window)> WindowHandles() = 0;
-    // Creates the windows in their order, shows the main window when the application asks for it
-    // and runs the message loop until the program ends; returns the exit status.
-    virtual int Run(const Forms& forms) = 0;
+    // The windows and the message loop that RunProgram drives.
+    virtual WindowSystem& Windows() = 0;
 };
 
 // The front end of this build. Nothing when the program cannot run here at all (no display

@@ -162,7 +162,7 @@ TEST(CpuSampler, WithConfirmTheDialogOpensOnceAndComesToTheFrontWhileTheLoadStay
     cpu.tickAt(10);
     cpu.tickAt(10);
     EXPECT_TRUE(cpu.program.form4.Visible);
-    EXPECT_EQ(cpu.program.form4.FrontRequests, 2);
+    EXPECT_EQ(cpu.program.form4.FrontRequests, 2U);
 }
 
 TEST(CpuSampler, LargeIntegerConversionTakesTheHighHalfSigned)

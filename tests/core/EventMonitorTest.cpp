@@ -425,7 +425,7 @@ TEST(StateTable, ArmedTickWithConfirmOnOpensTheDialogAndStaysArmed)
     // Confirming: the condition still holds; the dialog only comes to the front.
     program.dialogTick();
     program.tick();
-    EXPECT_EQ(program.form4.FrontRequests, 1);
+    EXPECT_EQ(program.form4.FrontRequests, 1U);
     EXPECT_EQ(program.form4.Panel15.Width, 234);
     // The countdown ends: the action runs once, then Idle.
     for (int i = 0; i < 9; ++i)

@@ -86,14 +86,14 @@ TEST(ConfirmationDialog, TheTitleBarCloseHidesWhileTheCountdownGoesOn)
     // Shown again while hidden: full bar, the running timer goes on.
     program.form4.ShowCountdown(TargetMode::LocalComputer);
     EXPECT_EQ(program.form4.Panel15.Width, 260);
-    EXPECT_EQ(program.form4.FrontRequests, 0);
+    EXPECT_EQ(program.form4.FrontRequests, 0U);
     // Shown again while visible: nothing is reset.
     program.dialogTick();
     program.form4.Memo1.Text = "kept";
     program.form4.ShowCountdown(TargetMode::LocalComputer);
     EXPECT_EQ(program.form4.Panel15.Width, 234);
     EXPECT_EQ(program.form4.Memo1.Text, "kept");
-    EXPECT_EQ(program.form4.FrontRequests, 1);
+    EXPECT_EQ(program.form4.FrontRequests, 1U);
 }
 
 TEST(ConfirmationDialog, InNetworkModeTheNetworkTimerRunsAndTheQuestionNamesTheNetworkAction)
@@ -150,7 +150,7 @@ TEST(ConfirmationDialog, TicksDuringItsOwnErrorBoxDoNothing)
     program.form4.Timer2Timer();
     EXPECT_EQ(program.messages(), std::vector<std::string> { "InitiateSystemShutdown failed." });
     EXPECT_EQ(program.recorder.callsTo({ "InitiateSystemShutdownA" }).size(), 1u);
-    EXPECT_EQ(program.form4.FrontRequests, 0);
+    EXPECT_EQ(program.form4.FrontRequests, 0U);
 }
 
 } // namespace

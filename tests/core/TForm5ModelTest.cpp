@@ -55,7 +55,7 @@ TEST(TForm5Model, ShowAndCloseOnlyChangeVisibility)
     about.Show();
     about.Show();
     EXPECT_TRUE(about.Visible);
-    EXPECT_EQ(about.ShowCount, 2);
+    EXPECT_EQ(about.ShowCount, 2U);
     about.Close();
     EXPECT_FALSE(about.Visible);
 }

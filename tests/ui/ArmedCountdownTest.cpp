@@ -2,17 +2,18 @@
 // with confirmation on opens the confirmation dialog, whose countdown ends in the request.
 // The monitor timers run on a fast clock (1 ms a tick): the core counts ticks, not seconds.
 
+#include "QtEvents.h"
 #include "core/TForm1Model.h"
 #include "core/TForm4Model.h"
 #include "core/TForm5Model.h"
+#include "core/WindowSystem.h"
 #include "platform/dryrun/TracingPlatform.h"
 #include "support/MonitorProgram.h"
 #include "support/RecordingDialogs.h"
 #include "support/ScriptedPlatform.h"
-#include "ui/UiEvents.h"
-#include "ui/Unit1.h"
-#include "ui/Unit4.h"
-#include "ui/components/CountdownBar.h"
+#include "ui/qt/Unit1.h"
+#include "ui/qt/Unit4.h"
+#include "ui/qt/components/CountdownBar.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,6 +47,8 @@ struct Windows {
             --open;
         };
         form1.Timer1.Interval = form1.Timer2.Interval = 1;
+        MirrorFormTimers(events, form1, form4);
+        events.Handle([this] { form1.FormCreate(); });
         window.show();
     }
 
@@ -58,8 +61,8 @@ struct Windows {
     }
     // The dialog's controls share some names with the main window's.
     template <typename T = QWidget> T* inDialog(const char* name) { return dialog.findChild<T*>(QLatin1String(name)); }
-    QTimer* windowTimer(const char* name) { return window.findChild<QTimer*>(QLatin1String(name)); }
-    QTimer* dialogTimer(const char* name) { return dialog.findChild<QTimer*>(QLatin1String(name)); }
+    QTimer* windowTimer(const char* name) { return qt.timer((std::string("TForm1.") + name).c_str()); }
+    QTimer* dialogTimer(const char* name) { return qt.timer((std::string("TForm4.") + name).c_str()); }
     void pick(const char* list, int index)
     {
         auto* widget = find<QComboBox>(list);
@@ -94,7 +97,8 @@ struct Windows {
     TForm2Model form2 { recorder.platform(), application };
     TForm1Model form1 { recorder.platform(), application, form2, {} };
     TForm4Model form4 { form1 };
-    ui::UiEvents events { application };
+    QtEvents qt { application };
+    UiEvents& events = qt.events;
     ui::TForm1 window { form1, events };
     ui::TForm4 dialog { form4, events, &window };
 };
@@ -128,8 +132,11 @@ void ArmedCountdownTest::aConfirmedCountdownOpensTheDialogAndEndsInTheRequest()
     TForm2Model form2(dryRun, application);
     TForm1Model form1(dryRun, application, form2, {});
     TForm4Model form4(form1);
-    ui::UiEvents events(application);
+    QtEvents qt(application);
+    UiEvents& events = qt.events;
+    MirrorFormTimers(events, form1, form4);
     ui::TForm1 window(form1, events);
+    events.Handle([&] { form1.FormCreate(); });
     ui::TForm4 dialog(form4, events, &window);
     form1.Timer1.Interval = 1;
     form4.Timer1.Interval = 1;

@@ -1,4 +1,4 @@
-#include "ui/components/ComputerPicker.h"
+#include "ui/qt/components/ComputerPicker.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "ui/components/GradientPanel.h"
+#include "ui/qt/components/GradientPanel.h"
 
 #include <QFontMetrics>
 #include <QImage>

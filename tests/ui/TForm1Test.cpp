@@ -1,18 +1,18 @@
 // The main window as the user meets it, under the offscreen platform.
 
+#include "QtEvents.h"
 #include "core/TForm5Model.h"
 #include "support/MonitorProgram.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingTrayShell.h"
 #include "support/ScriptedPlatform.h"
-#include "ui/UiEvents.h"
-#include "ui/Unit1.h"
-#include "ui/Unit2.h"
-#include "ui/Unit5.h"
-#include "ui/components/DateTimePickerExUnit.h"
-#include "ui/components/JpegDecoder.h"
-#include "ui/components/LinkLabel.h"
-#include "ui/components/Panel.h"
+#include "ui/qt/Unit1.h"
+#include "ui/qt/Unit2.h"
+#include "ui/qt/Unit5.h"
+#include "ui/qt/components/DateTimePickerExUnit.h"
+#include "ui/qt/components/JpegDecoder.h"
+#include "ui/qt/components/LinkLabel.h"
+#include "ui/qt/components/Panel.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -51,6 +51,7 @@ struct Program {
     Program()
     {
         application.Title = "Vespern";
+        events.Handle([this] { form1.FormCreate(); });
         form1.TrayIcon1.Attach(&tray);
         form1.SetAboutBox(form5);
     }
@@ -69,7 +70,8 @@ struct Program {
     TApplication application { dialogs };
     TForm2Model form2 { recorder.platform(), application };
     TForm1Model form1 { recorder.platform(), application, form2, {} };
-    ui::UiEvents events { application };
+    QtEvents qt { application };
+    UiEvents& events = qt.events;
     ui::TForm1 window { form1, events };
     ui::TForm2 options { form2, events, &window };
     TForm5Model form5;

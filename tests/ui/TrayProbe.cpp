@@ -3,7 +3,7 @@
 // removes the icon and ends. Prints each step on standard output as it is done.
 
 #include "core/TTrayIcon.h"
-#include "ui/components/TrayIcon.h"
+#include "ui/qt/components/TrayIcon.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,4 +1,6 @@
-#include "ui/Unit2.h"
+#include "ui/qt/Unit2.h"
+
+#include "QtEvents.h"
 #include "support/OptionsHarness.h"
 
 #include <QAccessible>
@@ -30,7 +32,8 @@ struct OptionsWindow {
     template <typename T> T* find(const char* name) { return view.findChild<T*>(QString::fromLatin1(name)); }
 
     OptionsHarness harness;
-    ui::UiEvents events { harness.application };
+    QtEvents qt { harness.application };
+    UiEvents& events = qt.events;
     QWidget mainWindow;
     ScriptedFileDialog fileDialog;
     ui::TForm2 view;

@@ -1,7 +1,8 @@
-#include "ui/Unit4.h"
+#include "ui/qt/Unit4.h"
+#include "QtEvents.h"
+#include "core/WindowSystem.h"
 #include "support/MonitorProgram.h"
-#include "ui/UiEvents.h"
-#include "ui/components/CountdownBar.h"
+#include "ui/qt/components/CountdownBar.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -19,7 +20,9 @@ private slots:
     void widgetsCarryTheControlNamesAndSizes()
     {
         MonitorProgram program;
-        ui::UiEvents events(program.application);
+        QtEvents qt(program.application);
+        UiEvents& events = qt.events;
+        MirrorFormTimers(events, program.form1, program.form4);
         ui::TForm4 form4(program.form4, events, nullptr);
         QCOMPARE(form4.windowTitle(), QStringLiteral("Message"));
         QCOMPARE(form4.size(), QSize(285, 202));
@@ -44,8 +47,8 @@ private slots:
             QCOMPARE(control->text(), QString::fromLatin1(caption));
             QCOMPARE(control->size(), QSize(81, 25));
         }
-        for (const char* name : { "Timer1", "Timer2" }) {
-            auto* timer = form4.findChild<QTimer*>(QString::fromLatin1(name));
+        for (const char* name : { "TForm4.Timer1", "TForm4.Timer2" }) {
+            auto* timer = qt.timer(name);
             QVERIFY2(timer != nullptr, name);
             QVERIFY(!timer->isActive());
         }
@@ -55,11 +58,13 @@ private slots:
     {
         MonitorProgram program;
         program.chooseAction(0);
-        ui::UiEvents events(program.application);
+        QtEvents qt(program.application);
+        UiEvents& events = qt.events;
+        MirrorFormTimers(events, program.form1, program.form4);
         ui::TForm4 form4(program.form4, events, nullptr);
         events.Handle([&] { program.form4.ShowCountdown(TargetMode::LocalComputer); });
         QVERIFY(form4.isVisible());
-        auto* timer1 = form4.findChild<QTimer*>(QStringLiteral("Timer1"));
+        auto* timer1 = qt.timer("TForm4.Timer1");
         QVERIFY(timer1->isActive());
         QCOMPARE(timer1->interval(), 1000);
         QCOMPARE(form4.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(),
@@ -87,7 +92,9 @@ private slots:
     {
         MonitorProgram program;
         program.chooseAction(0);
-        ui::UiEvents events(program.application);
+        QtEvents qt(program.application);
+        UiEvents& events = qt.events;
+        MirrorFormTimers(events, program.form1, program.form4);
         ui::TForm4 form4(program.form4, events, nullptr);
         events.Handle([&] { program.form4.ShowCountdown(TargetMode::LocalComputer); });
         QVERIFY(QTest::qWaitForWindowActive(&form4));
@@ -104,12 +111,14 @@ private slots:
     void theTitleBarCloseHidesAndTheCountdownGoesOn()
     {
         MonitorProgram program;
-        ui::UiEvents events(program.application);
+        QtEvents qt(program.application);
+        UiEvents& events = qt.events;
+        MirrorFormTimers(events, program.form1, program.form4);
         ui::TForm4 form4(program.form4, events, nullptr);
         events.Handle([&] { program.form4.ShowCountdown(TargetMode::NetworkComputer); });
         form4.close();
         QVERIFY(!program.form4.Visible);
-        QVERIFY(form4.findChild<QTimer*>(QStringLiteral("Timer2"))->isActive());
+        QVERIFY(qt.timer("TForm4.Timer2")->isActive());
     }
 };
 

@@ -1,6 +1,6 @@
-#include "ui/Unit5.h"
+#include "ui/qt/Unit5.h"
+#include "QtEvents.h"
 #include "support/RecordingDialogs.h"
-#include "ui/UiEvents.h"
 
 #include <QAccessible>
 #include <QCloseEvent>
@@ -18,7 +18,8 @@ struct AboutBox {
     RecordingDialogs dialogs;
     TApplication application { dialogs };
     TForm5Model model;
-    ui::UiEvents events { application };
+    QtEvents qt { application };
+    UiEvents& events = qt.events;
     ui::TForm5 view { model, events, nullptr };
 };
 

@@ -15,6 +15,7 @@ namespace {
 
 constexpr char MainWindowClass[] = "TForm1";
 constexpr char PanelClass[] = "TPanel";
+constexpr char PanelFontProperty[] = "VespernPanelFont";
 constexpr UINT WmFormShow = WM_APP + 1;
 constexpr UINT WmMinimized = WM_APP + 2;
 constexpr int NoId = -1;
@@ -117,7 +118,7 @@ LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
             RECT rect {};
             ::GetClientRect(window, &rect);
             ::DrawEdge(context, &rect, BDR_RAISEDINNER, BF_RECT);
-            const HGDIOBJ previous = ::SelectObject(context, WindowFont());
+            const HGDIOBJ previous = ::SelectObject(context, ::GetPropA(window, PanelFontProperty));
             ::SetBkMode(context, TRANSPARENT);
             ::SetTextColor(context, ::GetSysColor(COLOR_BTNTEXT));
             ::DrawTextA(context, caption.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -126,6 +127,9 @@ LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
         ::EndPaint(window, &paint);
         return 0;
     }
+    case WM_NCDESTROY:
+        ::RemovePropA(window, PanelFontProperty);
+        return ::DefWindowProcA(window, message, wParam, lParam);
     case WM_SETTEXT: {
         const LRESULT result = ::DefWindowProcA(window, message, wParam, lParam);
         ::InvalidateRect(window, nullptr, TRUE);
@@ -134,6 +138,30 @@ LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
+}
+
+// A child control with its font, at a rectangle of its parent's client area.
+HWND createControl(
+    HWND parent, const char* className, const char* text, DWORD style, RECT at, int id, HFONT font, DWORD exStyle = 0)
+{
+    const HWND window = ::CreateWindowExA(exStyle, className, text, style | WS_CHILD, at.left, at.top,
+        at.right - at.left, at.bottom - at.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        ::GetModuleHandleA(nullptr), nullptr);
+    ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return window;
+}
+
+void registerClass(const char* name, WNDPROC procedure, HBRUSH background)
+{
+    WNDCLASSEXA windowClass {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hIcon = ::LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(1)); // the program's icon
+    windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    ::RegisterClassExA(&windowClass); // fails harmlessly once registered
 }
 
 void registerPanelClass()
@@ -147,9 +175,10 @@ void registerPanelClass()
     ::RegisterClassExA(&panelClass); // fails harmlessly once registered
 }
 
-HWND createPanel(HWND parent, int id, RECT at, COLORREF colour)
+HWND createPanel(HWND parent, int id, RECT at, COLORREF colour, HFONT font)
 {
-    const HWND window = CreateControl(parent, PanelClass, "", WS_CHILD | WS_VISIBLE, at, id, WS_EX_CONTROLPARENT);
+    const HWND window = createControl(parent, PanelClass, "", WS_CHILD | WS_VISIBLE, at, id, font, WS_EX_CONTROLPARENT);
+    ::SetPropA(window, PanelFontProperty, font);
     ::SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
     return window;
 }
@@ -168,12 +197,13 @@ bool sameSecond(const SYSTEMTIME& a, const SYSTEMTIME& b)
 
 } // namespace
 
-// An owned font of the window font's face.
+// An owned font of the windows' face, Tahoma.
 struct TForm1::Font {
     Font(int points, int weight)
     {
         LOGFONTA description {};
-        ::GetObjectA(WindowFont(), sizeof description, &description);
+        description.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynA(description.lfFaceName, "Tahoma", LF_FACESIZE);
         const HDC screen = ::GetDC(nullptr);
         description.lfHeight = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
         ::ReleaseDC(nullptr, screen);
@@ -197,15 +227,20 @@ struct TForm1::LinkState {
 TForm1::TForm1(TForm1Model& model, UiEvents& events)
     : model_(model)
     , events_(events)
+    , windowFont_(std::make_unique<Font>(8, FW_NORMAL))
     , boldFont_(std::make_unique<Font>(8, FW_BOLD))
     , linkFont_(std::make_unique<Font>(8, FW_NORMAL))
     , hoverFont_(std::make_unique<Font>(9, FW_NORMAL))
 {
     registerPanelClass();
-    CreateNative(MainWindowClass, model_.Caption.c_str(), MainWindowStyle, MainWindowExStyle, ClientWidth,
+    registerClass(MainWindowClass, windowProcedure, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    RECT frame = bounds(0, 0, ClientWidth,
         model_.Panel22.Height + model_.Panel3.Height + model_.Panel9.Height + model_.Panel7.Height
-            + model_.Panel2.Height,
-        nullptr);
+            + model_.Panel2.Height);
+    ::AdjustWindowRectEx(&frame, MainWindowStyle, FALSE, MainWindowExStyle);
+    ::CreateWindowExA(MainWindowExStyle, MainWindowClass, model_.Caption.c_str(), MainWindowStyle, CW_USEDEFAULT,
+        CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+        ::GetModuleHandleA(nullptr), this);
     tooltips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
 
@@ -222,7 +257,6 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
     // Centred on the desktop's work area, at the height it opens with.
     RECT work {};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    RECT frame {};
     ::GetWindowRect(Handle(), &frame);
     ::SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
         work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2, 0, 0,
@@ -237,6 +271,13 @@ TForm1::~TForm1()
     events_.RemoveView(this);
     for (const auto& [window, state] : links_)
         ::RemoveWindowSubclass(window, linkProcedure, reinterpret_cast<UINT_PTR>(state.get()));
+    if (window_ != nullptr)
+        ::DestroyWindow(window_);
+}
+
+HWND TForm1::create(HWND parent, const char* className, const char* text, DWORD style, RECT at, int id, DWORD exStyle)
+{
+    return createControl(parent, className, text, style, at, id, windowFont_->handle, exStyle);
 }
 
 void TForm1::handle(const std::function<void()>& handler)
@@ -253,7 +294,8 @@ HWND TForm1::band(TPanel& model, int id)
 
 HWND TForm1::panel(HWND parent, TPanel& model, int id, POINT at)
 {
-    const HWND window = createPanel(parent, id, bounds(at.x, at.y, model.Width, model.Height), NoColour);
+    const HWND window
+        = createPanel(parent, id, bounds(at.x, at.y, model.Width, model.Height), NoColour, windowFont_->handle);
     refreshers_.push_back([this, window, &model] {
         setVisible(window, model.Visible && !covered(model));
         setEnabled(window, model.Enabled);
@@ -281,7 +323,7 @@ bool TForm1::covered(const TPanel& panel) const
 HWND TForm1::group(HWND parent, const TControl& model, const std::string& caption, int id, RECT at)
 {
     const HWND window
-        = CreateControl(parent, "BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX, at, id);
+        = create(parent, "BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX, at, id);
     refreshers_.push_back([window, &model] {
         setVisible(window, model.Visible);
         setEnabled(window, model.Enabled);
@@ -325,7 +367,7 @@ void TForm1::hint(HWND control, const TControl& model)
 // A label is read by its text (the computer name, a time left); its hint describes it.
 HWND TForm1::label(HWND parent, TLabel& model, int id, RECT at, DWORD style)
 {
-    const HWND window = CreateControl(parent, "STATIC", model.Caption.c_str(), WS_CHILD | style, inGroup(at), id);
+    const HWND window = create(parent, "STATIC", model.Caption.c_str(), WS_CHILD | style, inGroup(at), id);
     hint(window, model);
     refreshers_.push_back([this, window, &model, enclosing = enclosing_] {
         applyControl(window, model, enclosing);
@@ -336,16 +378,16 @@ HWND TForm1::label(HWND parent, TLabel& model, int id, RECT at, DWORD style)
 
 HWND TForm1::text(HWND parent, const char* caption, RECT at)
 {
-    return CreateControl(parent, "STATIC", caption, WS_CHILD | WS_VISIBLE | SS_LEFT, inGroup(at), NoId);
+    return create(parent, "STATIC", caption, WS_CHILD | WS_VISIBLE | SS_LEFT, inGroup(at), NoId);
 }
 
 // An integer field with its arrows; the arrows keep the value in the model's range, and the
 // text goes to the model whenever it changes (typed or stepped).
 void TForm1::spin(HWND parent, TSpinEdit& model, int id, RECT at)
 {
-    const HWND field = CreateControl(parent, "EDIT", model.Text.c_str(),
-        WS_CHILD | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, inGroup(at), id, WS_EX_CLIENTEDGE);
-    const HWND arrows = CreateControl(parent, UPDOWN_CLASSA, "",
+    const HWND field = create(parent, "EDIT", model.Text.c_str(), WS_CHILD | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
+        inGroup(at), id, WS_EX_CLIENTEDGE);
+    const HWND arrows = create(parent, UPDOWN_CLASSA, "",
         WS_CHILD | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_ALIGNRIGHT | UDS_NOTHOUSANDS, inGroup(bounds(0, 0, 0, 0)),
         id + 1);
     ::SendMessageA(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
@@ -380,7 +422,7 @@ void TForm1::spin(HWND parent, TSpinEdit& model, int id, RECT at)
 HWND TForm1::list(HWND parent, TComboBox& model, int id, RECT at, void (TForm1Model::*change)())
 {
     at.bottom = at.top + ListDropHeight;
-    const HWND window = CreateControl(
+    const HWND window = create(
         parent, "COMBOBOX", "", WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, inGroup(at), id);
     hint(window, model);
     commands_[id] = [this, window, &model, change](UINT code) {
@@ -427,8 +469,8 @@ HWND TForm1::list(HWND parent, TComboBox& model, int id, RECT at, void (TForm1Mo
 // The click handler runs when, and only when, the state changes.
 void TForm1::check(HWND parent, TCheckBox& model, int id, RECT at, void (TForm1Model::*click)())
 {
-    const HWND window = CreateControl(
-        parent, "BUTTON", model.Caption.c_str(), WS_CHILD | WS_TABSTOP | BS_AUTOCHECKBOX, inGroup(at), id);
+    const HWND window
+        = create(parent, "BUTTON", model.Caption.c_str(), WS_CHILD | WS_TABSTOP | BS_AUTOCHECKBOX, inGroup(at), id);
     hint(window, model);
     commands_[id] = [this, window, &model, click](UINT code) {
         if (code != BN_CLICKED)
@@ -451,8 +493,8 @@ void TForm1::check(HWND parent, TCheckBox& model, int id, RECT at, void (TForm1M
 
 HWND TForm1::button(HWND parent, TButton& model, int id, RECT at, std::function<void()> click)
 {
-    const HWND window = CreateControl(
-        parent, "BUTTON", model.Caption.c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, inGroup(at), id);
+    const HWND window
+        = create(parent, "BUTTON", model.Caption.c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, inGroup(at), id);
     hint(window, model);
     commands_[id] = [this, click = std::move(click)](UINT code) {
         if (code == BN_CLICKED)
@@ -467,7 +509,7 @@ HWND TForm1::button(HWND parent, TButton& model, int id, RECT at, std::function<
 
 void TForm1::edit(HWND parent, TEdit& model, int id, RECT at)
 {
-    const HWND window = CreateControl(
+    const HWND window = create(
         parent, "EDIT", model.Text.c_str(), WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL, inGroup(at), id, WS_EX_CLIENTEDGE);
     hint(window, model);
     // Every change of the text, typed, pasted or set as a whole.
@@ -487,8 +529,8 @@ void TForm1::edit(HWND parent, TEdit& model, int id, RECT at)
 // A time-of-day picker with arrows and no calendar, in the system's long time format.
 void TForm1::picker(HWND parent, TDateTimePickerEx& model, int id, RECT at)
 {
-    const HWND window = CreateControl(
-        parent, DATETIMEPICK_CLASSA, "", WS_CHILD | WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN, inGroup(at), id);
+    const HWND window
+        = create(parent, DATETIMEPICK_CLASSA, "", WS_CHILD | WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN, inGroup(at), id);
     hint(window, model);
     notifications_[id] = [this, window, &model](UINT code) {
         if (code != DTN_DATETIMECHANGE)
@@ -604,7 +646,7 @@ void TForm1::buildTargetSelector(HWND band)
         const int id = IdRadioGroup1Item0 + static_cast<int>(i);
         // The first item starts the group; the arrow keys move within it.
         const DWORD style = WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
-        const HWND item = CreateControl(band, "BUTTON", model.Items[i].c_str(), style,
+        const HWND item = create(band, "BUTTON", model.Items[i].c_str(), style,
             inGroup(bounds(8 + static_cast<int>(i) * 108, 18, i == 0 ? 106 : 124, 20)), id);
         hint(item, model);
         commands_[id] = [this, i](UINT code) {
@@ -902,7 +944,25 @@ LRESULT TForm1::colour(HWND control, HDC context)
         Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context), reinterpret_cast<LPARAM>(control));
 }
 
-LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK TForm1::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<TForm1*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        created->window_ = window;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* form = reinterpret_cast<TForm1*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (form == nullptr)
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        form->window_ = nullptr;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    return form->handleMessage(message, wParam, lParam);
+}
+
+LRESULT TForm1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND: {
@@ -945,7 +1005,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
-    return NativeWindow::HandleMessage(message, wParam, lParam);
+    return ::DefWindowProcA(window_, message, wParam, lParam);
 }
 
 } // namespace vespern::ui

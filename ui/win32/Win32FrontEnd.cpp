@@ -21,7 +21,7 @@ public:
         return [this](Window) { return reinterpret_cast<std::uintptr_t>(windows_.MainWindow()); };
     }
 
-    int Run(const Forms& forms) override { return RunProgram(forms, windows_); }
+    WindowSystem& Windows() override { return windows_; }
 
 private:
     Win32Dialogs dialogs_;

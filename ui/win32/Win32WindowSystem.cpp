@@ -114,7 +114,7 @@ Win32WindowSystem::~Win32WindowSystem()
     DestroyForms();
 }
 
-std::unique_ptr<ViewTimer> Win32WindowSystem::CreateTimer(std::function<void()> tick)
+std::unique_ptr<ViewTimer> Win32WindowSystem::CreateTimer(const std::string&, std::function<void()> tick)
 {
     return std::make_unique<Win32Timer>(*timers_, std::move(tick));
 }

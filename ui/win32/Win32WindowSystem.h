@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
 namespace vespern::ui {
 
@@ -20,7 +21,7 @@ public:
     Win32WindowSystem(const Win32WindowSystem&) = delete;
     Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
 
-    std::unique_ptr<ViewTimer> CreateTimer(std::function<void()> tick) override;
+    std::unique_ptr<ViewTimer> CreateTimer(const std::string& name, std::function<void()> tick) override;
     void EndMessageLoop() override;
     void CreateForm1(const Forms& forms, UiEvents& events) override;
     void CreateForm2(const Forms& forms, UiEvents& events) override;

@@ -153,7 +153,6 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
     buildNetworkSet(panel(middle, "Panel5", model_.Panel5, { 0, 0 }));
     buildActionOptions(band("Panel7", model_.Panel7));
     buildButtons(band("Panel2", model_.Panel2));
-    buildTimers();
     buildProgress(band("Panelproggressx", model_.Panelproggressx), true);
     buildProgress(band("Panelproggress", model_.Panelproggress), false);
 
@@ -163,7 +162,6 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
     trayIcon_->SetPopupMenu(popupMenu1_);
 
     events_.AddView(this, [this] { Refresh(); });
-    handle([this] { model_.FormCreate(); });
 }
 
 TForm1::~TForm1()
@@ -583,26 +581,6 @@ bool TForm1::commitTypedTimes()
         [](ui::TDateTimePickerEx* picker) { return !picker->hasFocus() || picker->CommitText(); });
 }
 
-void TForm1::buildTimers()
-{
-    // The monitor timers: the model says when they run, the view delivers their ticks.
-    const auto timer = [this](const char* name, TTimer& model, void (TForm1Model::*tick)()) {
-        auto* widget = new QTimer(this);
-        widget->setObjectName(QLatin1String(name));
-        connect(widget, &QTimer::timeout, this, [this, tick] { handle([this, tick] { (model_.*tick)(); }); });
-        refreshers_.push_back([widget, &model] {
-            if (widget->interval() != model.Interval)
-                widget->setInterval(model.Interval);
-            if (model.Enabled && !widget->isActive())
-                widget->start();
-            else if (!model.Enabled && widget->isActive())
-                widget->stop();
-        });
-    };
-    timer("Timer1", model_.Timer1, &TForm1Model::Timer1Timer);
-    timer("Timer2", model_.Timer2, &TForm1Model::Timer2Timer);
-}
-
 void TForm1::buildProgress(QWidget* band, bool network)
 {
     auto& m = model_;
@@ -746,25 +724,23 @@ void TForm1::passFocusToReplacement()
 
 void TForm1::applyShowRequests()
 {
-    if (model_.MainWindowShow.Count != appliedMainShow_) {
-        appliedMainShow_ = model_.MainWindowShow.Count;
+    if (mainWindowShows_.Take(model_.MainWindowShow.Count)) {
         setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         show();
         raise();
         activateWindow();
     }
     // A dialog that is not showing yet is shown by its own view, at its own place.
-    const auto showDialog = [this](const char* name, unsigned count, unsigned& applied) {
-        if (count == applied)
+    const auto showDialog = [this](const char* name, unsigned count, AppliedCount& applied) {
+        if (!applied.Take(count))
             return;
-        applied = count;
         auto* dialog = findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
         if (dialog == nullptr || !dialog->isVisible())
             return;
         dialog->raise();
         dialog->activateWindow();
     };
-    showDialog("Form2", model_.Form2Show.Count, appliedForm2Show_);
+    showDialog("Form2", model_.Form2Show.Count, form2Shows_);
 }
 
 void TForm1::showEvent(QShowEvent* event)

@@ -71,12 +71,11 @@ void TForm5::Refresh()
     }
     if (!isVisible())
         CentreOnOwner(this);
-    if (!isVisible() || shownCount_ != model_.ShowCount) {
+    if (showRequests_.Take(model_.ShowCount) || !isVisible()) {
         show();
         raise();
         activateWindow();
     }
-    shownCount_ = model_.ShowCount;
 }
 
 void TForm5::reject()

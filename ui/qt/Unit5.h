@@ -1,7 +1,7 @@
 #pragma once
 
-#include "UiEvents.h"
 #include "core/TForm5Model.h"
+#include "core/UiEvents.h"
 
 #include <QDialog>
 
@@ -31,7 +31,7 @@ private:
     TForm5Model& model_;
     UiEvents& events_;
     TGradientPanel* gradientPanel1_ = nullptr;
-    int shownCount_ = 0;
+    AppliedCount showRequests_;
 };
 
 } // namespace vespern::ui

@@ -8,7 +8,6 @@
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace vespern::ui {
 
@@ -39,8 +38,6 @@ TForm4::TForm4(TForm4Model& model, UiEvents& events, QWidget* mainWindow)
     setFont(WindowFont());
     setFixedSize(model_.ClientWidth, model_.ClientHeight);
     buildControls();
-    timer1_ = countdownTimer("Timer1", &TForm4Model::Timer1Timer);
-    timer2_ = countdownTimer("Timer2", &TForm4Model::Timer2Timer);
     events_.AddView(this, [this] { Refresh(); });
     Refresh();
 }
@@ -72,25 +69,6 @@ void TForm4::buildControls()
     connect(bitBtn1_, &QPushButton::clicked, this, [this] { events_.Handle([this] { model_.BitBtn1Click(); }); });
 }
 
-QTimer* TForm4::countdownTimer(const char* name, void (TForm4Model::*handler)())
-{
-    auto* timer = new QTimer(this);
-    timer->setObjectName(QString::fromLatin1(name));
-    connect(
-        timer, &QTimer::timeout, this, [this, handler] { events_.Handle([this, handler] { (model_.*handler)(); }); });
-    return timer;
-}
-
-void TForm4::syncTimer(QTimer* timer, const TTimer& state)
-{
-    if (timer->interval() != state.Interval)
-        timer->setInterval(state.Interval);
-    if (state.Enabled && !timer->isActive())
-        timer->start();
-    else if (!state.Enabled && timer->isActive())
-        timer->stop();
-}
-
 TForm4::~TForm4()
 {
     events_.RemoveView(this);
@@ -104,18 +82,15 @@ void TForm4::Refresh()
     memo1_->setReadOnly(model_.Memo1.ReadOnly);
     setAccessibleDescription(question);
     bar_->SetBarWidth(model_.Panel15.Width);
-    syncTimer(timer1_, model_.Timer1);
-    syncTimer(timer2_, model_.Timer2);
 
     if (model_.Visible && !isVisible())
         showCentred();
     else if (!model_.Visible && isVisible())
         hide();
-    if (model_.FrontRequests != frontRequests_ && isVisible()) {
+    if (frontRequests_.Take(model_.FrontRequests) && isVisible()) {
         raise();
         activateWindow();
     }
-    frontRequests_ = model_.FrontRequests;
 }
 
 void TForm4::showCentred()

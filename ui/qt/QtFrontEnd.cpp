@@ -1,7 +1,7 @@
 #include "FrontEnd.h"
 
 #include "QtDialogs.h"
-#include "UiEvents.h"
+#include "QtEventLoop.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit4.h"
@@ -18,6 +18,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 
 namespace vespern::ui {
 
@@ -29,7 +30,7 @@ bool environmentSet(const char* name)
     return value && *value;
 }
 
-class QtFrontEnd final : public FrontEnd {
+class QtFrontEnd final : public FrontEnd, public WindowSystem {
 public:
     explicit QtFrontEnd(char* programName)
         : arguments_ { programName, nullptr } // Only the first argument is Vespern's: none of them reaches Qt.
@@ -47,17 +48,39 @@ public:
     ComputerPicker Picker() override { return PickComputer; }
     // Linux requests name no window.
     std::function<std::uintptr_t(Window)> WindowHandles() override { return {}; }
+    WindowSystem& Windows() override { return *this; }
 
-    int Run(const Forms& forms) override
+    std::unique_ptr<ViewTimer> CreateTimer(const std::string& name, std::function<void()> tick) override
     {
-        UiEvents events(forms.application);
-        TForm1 mainWindow(forms.form1, events);
-        TForm2 optionsDialog(forms.form2, events, &mainWindow);
-        TForm4 confirmationDialog(forms.form4, events, &mainWindow);
-        TForm5 aboutBox(forms.form5, events, &mainWindow);
-        if (forms.application.ShowMainForm)
-            mainWindow.show();
-        return QApplication::exec();
+        return loop_.CreateTimer(name, std::move(tick));
+    }
+    void EndMessageLoop() override { loop_.EndMessageLoop(); }
+
+    void CreateForm1(const Forms& forms, UiEvents& events) override
+    {
+        mainWindow_ = std::make_unique<TForm1>(forms.form1, events);
+    }
+    // The dialogs are owned by the main window, which they centre on.
+    void CreateForm2(const Forms& forms, UiEvents& events) override
+    {
+        optionsDialog_ = std::make_unique<TForm2>(forms.form2, events, mainWindow_.get());
+    }
+    void CreateForm4(const Forms& forms, UiEvents& events) override
+    {
+        confirmationDialog_ = std::make_unique<TForm4>(forms.form4, events, mainWindow_.get());
+    }
+    void CreateForm5(const Forms& forms, UiEvents& events) override
+    {
+        aboutBox_ = std::make_unique<TForm5>(forms.form5, events, mainWindow_.get());
+    }
+    void ShowMainForm() override { mainWindow_->show(); }
+    int RunMessageLoop() override { return QApplication::exec(); }
+    void DestroyForms() override
+    {
+        aboutBox_.reset();
+        confirmationDialog_.reset();
+        optionsDialog_.reset();
+        mainWindow_.reset();
     }
 
 private:
@@ -71,6 +94,11 @@ private:
     char* arguments_[2];
     QApplication qtApplication_;
     QtDialogs dialogs_;
+    QtEventLoop loop_;
+    std::unique_ptr<TForm1> mainWindow_;
+    std::unique_ptr<TForm2> optionsDialog_;
+    std::unique_ptr<TForm4> confirmationDialog_;
+    std::unique_ptr<TForm5> aboutBox_;
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "UiEvents.h"
 #include "core/TForm2Model.h"
+#include "core/UiEvents.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "UiEvents.h"
 #include "components/TrayIcon.h"
 #include "core/TForm1Model.h"
+#include "core/UiEvents.h"
 
 #include <QWidget>
 
@@ -31,7 +31,7 @@ class TForm1 final : public QWidget {
 public:
     static constexpr int ClientWidth = 259;
 
-    // Builds the window and its tray icon, then runs the model's creation handler.
+    // Builds the window and its tray icon; the model's creation handler runs after it.
     TForm1(TForm1Model& model, UiEvents& events);
     ~TForm1() override;
 
@@ -52,7 +52,6 @@ private:
     void buildNetworkSet(QWidget* set);
     void buildActionOptions(QWidget* band);
     void buildButtons(QWidget* band);
-    void buildTimers();
     void onClick(QPushButton* widget, void (TForm1Model::*click)());
     // A button pressed while a time picker has the focus (by assistive technology, which does
     // not move it) reads the typed time first; false when it did not read.
@@ -90,8 +89,8 @@ private:
     QPushButton* start_ = nullptr;
     QPushButton* stop_ = nullptr;
     std::unique_ptr<TTrayIcon> trayIcon_;
-    unsigned appliedMainShow_ = 0;
-    unsigned appliedForm2Show_ = 0;
+    AppliedCount mainWindowShows_;
+    AppliedCount form2Shows_;
     bool centred_ = false;
 };
 

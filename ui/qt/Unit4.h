@@ -1,7 +1,7 @@
 #pragma once
 
-#include "UiEvents.h"
 #include "core/TForm4Model.h"
+#include "core/UiEvents.h"
 
 #include <QDialog>
 
@@ -31,8 +31,6 @@ protected:
 
 private:
     void buildControls();
-    QTimer* countdownTimer(const char* name, void (TForm4Model::*handler)());
-    void syncTimer(QTimer* timer, const TTimer& state);
     void showCentred();
 
     TForm4Model& model_;
@@ -41,9 +39,7 @@ private:
     CountdownBar* bar_ = nullptr;
     QPushButton* bitBtn2_ = nullptr;
     QPushButton* bitBtn1_ = nullptr;
-    QTimer* timer1_ = nullptr;
-    QTimer* timer2_ = nullptr;
-    int frontRequests_ = 0;
+    AppliedCount frontRequests_;
 };
 
 } // namespace vespern::ui
