@@ -129,7 +129,7 @@ void appendHex(std::string& out, std::size_t lineStart, const std::vector<std::u
     }
 }
 
-void appendValue(std::string& out, const RegValue& value)
+void appendValue(std::string& out, const RegValue& value, bool version4)
 {
     const std::size_t lineStart = out.size();
     if (value.name.empty())
@@ -152,7 +152,8 @@ void appendValue(std::string& out, const RegValue& value)
         char prefix[24];
         std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
         out += prefix;
-        appendHex(out, lineStart, value.type == w32::RegExpandSz ? utf16LeFromCodePage(value.data) : value.data);
+        const bool utf16 = value.type == w32::RegExpandSz && !version4;
+        appendHex(out, lineStart, utf16 ? utf16LeFromCodePage(value.data) : value.data);
     }
     out += value.comment;
     out += '\n';
@@ -515,6 +516,7 @@ private:
             }
             if (trimmed == RegFileHeader || trimmed == RegFileHeader4) {
                 version4_ = trimmed == RegFileHeader4;
+                hive_.version4_ = version4_;
                 return true;
             }
             return fail(number,
@@ -974,7 +976,7 @@ RegParseResult ParseRegFile(std::string_view bytes, const std::string& rootName)
 
 std::string SerialiseRegFile(const RegHive& hive)
 {
-    std::string out(RegFileHeader);
+    std::string out(hive.version4_ ? RegFileHeader4 : RegFileHeader);
     out += "\n\n";
     appendLines(out, hive.preamble_);
     if (!hive.preamble_.empty())
@@ -998,7 +1000,7 @@ std::string SerialiseRegFile(const RegHive& hive)
         out += '\n';
         for (const auto& value : key.values_) {
             appendLines(out, value.before);
-            appendValue(out, value);
+            appendValue(out, value, hive.version4_);
         }
         appendLines(out, key.tail_);
         out += '\n';

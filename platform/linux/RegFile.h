@@ -128,6 +128,11 @@ private:
     void deleteTree(std::string_view path, VerbatimLines& kept);
 
     std::string rootName_;
+    // The form the hive is written in: that of the file it was read from, so that the lines kept
+    // as they were read the same. A new hive is written in the version 4 form, whose
+    // expandable and multiple texts are in the file's own characters: that is how registry
+    // editors read the hex(2) and hex(7) data of an 8-bit file.
+    bool version4_ = true;
     std::unique_ptr<Node> root_;
     VerbatimLines preamble_; // kept lines above the first [section]
     std::list<Section> sections_;

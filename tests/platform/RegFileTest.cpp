@@ -72,18 +72,16 @@ TEST(RegFile, WhatIsWrittenReadsBackTheSame)
 TEST(RegFile, UsesTheRegistryEditorExportForm)
 {
     const std::string text = SerialiseRegFile(sampleHive());
-    EXPECT_TRUE(
-        text.starts_with("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER]\n@=\"the root's own value\"\n\n"
-                         "[HKEY_CURRENT_USER\\Software]\n"));
+    EXPECT_TRUE(text.starts_with("REGEDIT4\n\n[HKEY_CURRENT_USER]\n@=\"the root's own value\"\n\n"
+                                 "[HKEY_CURRENT_USER\\Software]\n"));
     EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
                         "\"Vespern\"=\"/opt/ves \\\"pern\\\"\\\\bin/vespern\"\n@=\"default\"\n"),
         std::string::npos)
         << text;
     EXPECT_NE(text.find("\"NoClose\"=dword:00000001\n"), std::string::npos);
-    // Expandable text as UTF-16LE bytes, zero included.
-    EXPECT_NE(text.find("\"Path\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,2f,00,63,00,61,00,66,00,e9,\\\n"
-                        "  00,20,00,3d,d8,00,de,00,00\n"),
-        std::string::npos)
+    // A new file is in the version 4 form: expandable text in the file's own characters, zero
+    // included, as registry editors read an 8-bit file.
+    EXPECT_NE(text.find("\"Path\"=hex(2):25,48,4f,4d,45,25,2f,63,61,66,c3,a9,20,f0,9f,98,80,00\n"), std::string::npos)
         << text;
     EXPECT_NE(text.find("\"Multi\"=hex(7):61,00,62,00,00\n"), std::string::npos);
     EXPECT_NE(text.find("\"Empty\"=hex:\n"), std::string::npos);
@@ -147,10 +145,12 @@ TEST(RegFile, ReadsEveryFormOfTheRegistryEditor)
         EXPECT_EQ(key->findValue("gone"), nullptr);
         EXPECT_FALSE(parsed.hive.keyExists("Software\\Old"));
         expectStable(parsed);
-        // Written back in the export form, deletions included: they may delete what a later
-        // import of the file into the system registry still has.
+        // Written back in the file's own version, deletions included: they may delete what a
+        // later import of the file into the system registry still has.
         const std::string written = SerialiseRegFile(parsed.hive);
-        EXPECT_TRUE(written.starts_with("Windows Registry Editor Version 5.00\n\n")) << written;
+        const bool version4 = form.starts_with("REGEDIT4");
+        EXPECT_TRUE(written.starts_with(version4 ? "REGEDIT4\n\n" : "Windows Registry Editor Version 5.00\n\n"))
+            << written;
         EXPECT_NE(written.find("\n\"gone\"=-\n"), std::string::npos) << written;
         EXPECT_NE(written.find("\n[-HKEY_CURRENT_USER\\Software\\Old]\n"), std::string::npos) << written;
     }
