@@ -1,5 +1,6 @@
 // Looks at a running Vespern's main window from another program, as assistive technology would:
-//   MainWindowProbe state       prints "visible=0|1", "client=WIDTHxHEIGHT" and "title=..."
+//   MainWindowProbe state       prints "visible=0|1", "client=WIDTHxHEIGHT", "title=..." and
+//                               "tray=0|1" (whether the tray icon's notification window exists)
 //   MainWindowProbe texts       prints "text=..." for every control and "item=..." for every list item
 //   MainWindowProbe show        double-clicks the tray icon: the message the shell sends its window
 //   MainWindowProbe close       asks the window to close
@@ -92,6 +93,33 @@ BOOL CALLBACK printControl(HWND control, LPARAM)
     return TRUE;
 }
 
+struct TraySearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK findTrayWindow(HWND window, LPARAM into)
+{
+    auto* search = reinterpret_cast<TraySearch*>(into);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    if (processId != search->processId || className(window) != "TTrayIconHandler")
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// The window the shell tells the program's tray icon about mouse events.
+HWND trayWindow(HWND mainWindow)
+{
+    TraySearch search { 0, nullptr };
+    ::GetWindowThreadProcessId(mainWindow, &search.processId);
+    ::EnumWindows(findTrayWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+constexpr UINT TrayCallbackMessage = WM_USER + 1024;
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -108,8 +136,17 @@ int main(int argc, char** argv)
         print("visible=" + std::to_string(::IsWindowVisible(window) != FALSE ? 1 : 0));
         print("client=" + std::to_string(client.right) + "x" + std::to_string(client.bottom));
         print("title=" + text(window));
+        print("tray=" + std::to_string(trayWindow(window) != nullptr ? 1 : 0));
     } else if (command == "texts") {
         ::EnumChildWindows(window, printControl, 0);
+    } else if (command == "show") {
+        const HWND tray = trayWindow(window);
+        if (tray == nullptr) {
+            print("no tray icon");
+            return EXIT_FAILURE;
+        }
+        ::PostMessageA(tray, TrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
+        waitUntilIdle(window);
     } else if (command == "close") {
         ::PostMessageA(window, WM_CLOSE, 0, 0);
     } else {

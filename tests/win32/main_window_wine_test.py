@@ -46,6 +46,7 @@ class MainWindowUnderWine(unittest.TestCase):
     def test_starts_hidden_in_the_tray_and_shows_the_window_of_the_part(self):
         state, _ = probe("state")
         self.assertEqual(state["visible"], "0")
+        self.assertEqual(state["tray"], "1")
         probe("show")
         state, _ = probe("state")
         self.assertEqual(state["visible"], "1")
