@@ -31,6 +31,7 @@ public:
         reset();
         return &pointer_;
     }
+    Interface* get() const { return pointer_; }
     Interface* operator->() const { return pointer_; }
     explicit operator bool() const { return pointer_ != nullptr; }
 

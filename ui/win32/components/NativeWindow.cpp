@@ -1,0 +1,77 @@
+#include "NativeWindow.h"
+
+namespace vespern::ui {
+
+NativeWindow::~NativeWindow()
+{
+    if (window_ != nullptr) {
+        ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        ::DestroyWindow(window_);
+    }
+}
+
+void NativeWindow::CreateNative(
+    const char* className, const char* title, DWORD style, DWORD exStyle, int clientWidth, int clientHeight, HWND owner)
+{
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSEXA windowClass {};
+    windowClass.cbSize = sizeof windowClass;
+    if (::GetClassInfoExA(instance, className, &windowClass) == FALSE) {
+        windowClass = {};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+        windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = className;
+        ::RegisterClassExA(&windowClass);
+    }
+    RECT frame { 0, 0, clientWidth, clientHeight };
+    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    ::CreateWindowExA(exStyle, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+        frame.bottom - frame.top, owner, nullptr, instance, this);
+}
+
+LRESULT NativeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::DefWindowProcA(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK NativeWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<NativeWindow*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        created->window_ = window;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* self = reinterpret_cast<NativeWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr)
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        self->window_ = nullptr;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+HWND CreateControl(
+    HWND parent, const char* className, const char* text, DWORD style, RECT bounds, int id, DWORD exStyle)
+{
+    HWND control = ::CreateWindowExA(exStyle, className, text, style | WS_CHILD, bounds.left, bounds.top,
+        bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont()), FALSE);
+    return control;
+}
+
+HFONT WindowFont()
+{
+    // Created once and kept for the life of the program, as every window uses it.
+    static const HFONT font
+        = ::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+    return font;
+}
+
+} // namespace vespern::ui
