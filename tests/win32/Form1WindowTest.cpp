@@ -135,8 +135,9 @@ struct Program {
         form1.SetAboutBox(form5);
         MirrorFormTimers(events, form1, form4);
         windows.CreateForm1(forms, events);
-        if (withTray)
-            form1.TrayIcon1.Attach(&tray);
+        // The recorder stands in for the notification area, there or not.
+        tray.available = withTray;
+        form1.TrayIcon1.Attach(&tray);
         events.Handle([this] { form1.FormCreate(); });
         if (!application.ShowMainForm)
             return;

@@ -29,8 +29,10 @@ std::string utf8(const std::wstring& text)
 
 std::string text(HWND window)
 {
-    std::wstring buffer(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    buffer.resize(static_cast<std::size_t>(::GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()))));
+    // Sent, not GetWindowTextW: that reads only the caption of another program's controls.
+    std::wstring buffer(static_cast<std::size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    buffer.resize(static_cast<std::size_t>(
+        ::SendMessageW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()))));
     return utf8(buffer);
 }
 

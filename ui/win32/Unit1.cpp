@@ -1,5 +1,9 @@
 #include "Unit1.h"
 
+#include "components/JpegPicture.h"
+#include "components/PopupMenu.h"
+#include "components/ResourceIds.h"
+#include "components/TrayIcon.h"
 #include "core/TForm1Model.h"
 
 #include <commctrl.h>
@@ -16,6 +20,7 @@ namespace {
 constexpr char MainWindowClass[] = "TForm1";
 constexpr char PanelClass[] = "TPanel";
 constexpr char PanelFontProperty[] = "VespernPanelFont";
+constexpr char PanelPictureProperty[] = "VespernPanelPicture";
 constexpr UINT WmFormShow = WM_APP + 1;
 constexpr UINT WmMinimized = WM_APP + 2;
 constexpr int NoId = -1;
@@ -85,8 +90,22 @@ void setSize(HWND window, int width, int height)
         window, nullptr, 0, 0, std::max(width, 0), std::max(height, 0), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// A panel: a plain child window that holds controls, painted in its own colour (the system's
-// button face unless given one) with its caption centred, raised, when it has one. The
+// A picture stretched over the rectangle.
+void drawStretched(HDC context, HBITMAP picture, const RECT& rect)
+{
+    BITMAP size {};
+    ::GetObjectA(picture, sizeof size, &size);
+    const HDC source = ::CreateCompatibleDC(context);
+    const HGDIOBJ previous = ::SelectObject(source, picture);
+    ::SetStretchBltMode(context, HALFTONE);
+    ::StretchBlt(context, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source, 0, 0,
+        size.bmWidth, size.bmHeight, SRCCOPY);
+    ::SelectObject(source, previous);
+    ::DeleteDC(source);
+}
+
+// A panel: a plain child window that holds controls, painted with its picture or in its own colour (the
+// system's button face unless given one), with its caption centred, raised, when it has one. The
 // notifications of its controls go on to the main window, which handles them by control id.
 LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -102,6 +121,10 @@ LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
         ::GetClientRect(window, &rect);
         const auto colour = static_cast<COLORREF>(::GetWindowLongPtrA(window, GWLP_USERDATA));
         const HDC context = reinterpret_cast<HDC>(wParam);
+        if (const auto picture = static_cast<HBITMAP>(::GetPropA(window, PanelPictureProperty))) {
+            drawStretched(context, picture, rect);
+            return 1;
+        }
         if (colour == NoColour) {
             ::FillRect(context, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
         } else {
@@ -129,6 +152,7 @@ LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     case WM_NCDESTROY:
         ::RemovePropA(window, PanelFontProperty);
+        ::RemovePropA(window, PanelPictureProperty);
         return ::DefWindowProcA(window, message, wParam, lParam);
     case WM_SETTEXT: {
         const LRESULT result = ::DefWindowProcA(window, message, wParam, lParam);
@@ -253,6 +277,7 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
     buildButtons(band(model_.Panel2, IdPanel2));
     buildProgress(band(model_.Panelproggressx, IdPanelproggressx), true);
     buildProgress(band(model_.Panelproggress, IdPanelproggress), false);
+    buildTray();
 
     // Centred on the desktop's work area, at the height it opens with.
     RECT work {};
@@ -269,6 +294,8 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
 TForm1::~TForm1()
 {
     events_.RemoveView(this);
+    model_.TrayIcon1.Attach(nullptr);
+    trayIcon1_.reset();
     for (const auto& [window, state] : links_)
         ::RemoveWindowSubclass(window, linkProcedure, reinterpret_cast<UINT_PTR>(state.get()));
     if (window_ != nullptr)
@@ -557,6 +584,9 @@ void TForm1::picker(HWND parent, TDateTimePickerEx& model, int id, RECT at)
 void TForm1::buildBanner(HWND band)
 {
     ::SetWindowLongPtrA(band, GWLP_USERDATA, static_cast<LONG_PTR>(BannerColour));
+    banner_ = std::make_unique<Picture>(JpegPicture(PictureBanner));
+    if (*banner_)
+        ::SetPropA(band, PanelPictureProperty, banner_->Handle());
     link(band, model_.Label39, IdLabel39, bounds(170, 4, 42, 18), &TForm1Model::Label39MouseMove,
         &TForm1Model::Label39MouseLeave, &TForm1Model::Label39Click);
     link(band, model_.Label40, IdLabel40, bounds(214, 4, 40, 18), &TForm1Model::Label40MouseMove,
@@ -849,6 +879,40 @@ void TForm1::buildProgress(HWND band, bool network)
         stack({ &m.Panelcountdwnx, &m.Panelontimex, &m.Panelprocessx, &m.Panelcpux, &m.Panelbattlifex });
     else
         stack({ &m.Panelcountdwn, &m.Panelontime, &m.Panelprocess, &m.Panelcpu, &m.Panelbattlife });
+}
+
+// The tray icon and its menu PopupMenu1, whose items run the window's handlers.
+void TForm1::buildTray()
+{
+    auto& m = model_;
+    const auto run = [this](void (TForm1Model::*handler)()) {
+        return [this, handler] { handle([this, handler] { (model_.*handler)(); }); };
+    };
+    popupMenu1_ = std::make_unique<TPopupMenu>(std::vector<TPopupMenu::Item> {
+        { &m.ExitVespern1, PictureMenuExit, run(&TForm1Model::ExitVespern1Click) },
+        { &m.Help1, PictureMenuHelp, run(&TForm1Model::Help1Click) },
+        { &m.N2, 0, {} },
+        { &m.ShowWindows1, 0, run(&TForm1Model::ShowWindows1Click) },
+        { &m.N1, 0, {} },
+        { &m.Forced1, 0, run(&TForm1Model::Forced1Click) },
+        { &m.ShowMessage1, 0, run(&TForm1Model::ShowMessage1Click) },
+        { &m.N3, 0, {} },
+        { &m.Shutdown1, PictureMenuShutdown, run(&TForm1Model::Shutdown1Click) },
+        { &m.Reboot1, PictureMenuReboot, run(&TForm1Model::Reboot1Click) },
+        { &m.LogOff1, PictureMenuLogOff, run(&TForm1Model::LogOff1Click) },
+        { &m.StandBy1, PictureMenuStandBy, run(&TForm1Model::StandBy1Click) },
+        { &m.Hibernate1, PictureMenuHibernate, run(&TForm1Model::Hibernate1Click) },
+        { &m.HangUp1, PictureMenuHangUp, run(&TForm1Model::HangUp1Click) },
+        { &m.LockSwitchUser1, PictureMenuLock, run(&TForm1Model::LockSwitchUser1Click) },
+        { &m.urnMonitorOff1, PictureMenuMonitorOff, run(&TForm1Model::urnMonitorOff1Click) },
+        { &m.ShowScreensaver1, PictureMenuScreensaver, run(&TForm1Model::ShowScreensaver1Click) },
+    });
+    popupMenu1_->OnPopup = run(&TForm1Model::PopupMenu1Popup);
+    trayIcon1_
+        = std::make_unique<TTrayIcon>(m.TrayIcon1, [this](const std::function<void()>& handler) { handle(handler); });
+    trayIcon1_->SetPopupMenu(popupMenu1_.get());
+    m.TrayIcon1.Attach(trayIcon1_.get());
+    refreshers_.push_back([this] { popupMenu1_->Refresh(); });
 }
 
 void TForm1::Refresh()

@@ -25,6 +25,10 @@ struct TSpinEdit;
 
 namespace vespern::ui {
 
+class Picture;
+class TPopupMenu;
+class TTrayIcon;
+
 // The control ids of the main window, named after the model's controls. A spin field is an edit
 // with its arrows (Arrows) as the next control; a radio group's items follow the group.
 enum TForm1Id : int {
@@ -161,6 +165,7 @@ private:
     void buildActionOptions(HWND band);
     void buildButtons(HWND band);
     void buildProgress(HWND band, bool network);
+    void buildTray();
 
     HWND band(TPanel& model, int id);
     HWND panel(HWND parent, TPanel& model, int id, POINT at);
@@ -209,6 +214,9 @@ private:
     std::unique_ptr<Font> linkFont_;
     std::unique_ptr<Font> hoverFont_;
     HWND tooltips_ = nullptr;
+    std::unique_ptr<Picture> banner_;
+    std::unique_ptr<TPopupMenu> popupMenu1_;
+    std::unique_ptr<TTrayIcon> trayIcon1_;
     std::vector<Refresher> refreshers_;
     std::map<int, Notification> commands_;
     std::map<int, Notification> notifications_;
