@@ -1,39 +1,235 @@
 #pragma once
 
-// The main window in the native window system, as far as the start-up sequence needs it: the
-// hidden application window that owns it, FormShow when first shown, and
-// the end of the program when it closes. Its controls come with the full native windows.
-
 #include "WindowsApi.h"
 #include "core/UiEvents.h"
 
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace vespern {
 class TForm1Model;
+struct TButton;
+struct TCheckBox;
+struct TComboBox;
+struct TControl;
+struct TDateTimePickerEx;
+struct TEdit;
+struct TGroupBox;
+struct TLabel;
+struct TPanel;
+struct TSpinEdit;
 } // namespace vespern
 
 namespace vespern::ui {
 
-class TForm1 {
+class Picture;
+class TPopupMenu;
+class TTrayIcon;
+
+// The control ids of the main window, named after the model's controls. A spin field is an edit
+// with its arrows (Arrows) as the next control; a radio group's items follow the group.
+enum TForm1Id : int {
+    IdPanel22 = 1100,
+    IdImage1,
+    IdLabel39,
+    IdLabel40,
+    IdPanel3,
+    IdRadioGroup1,
+    IdRadioGroup1Item0,
+    IdRadioGroup1Item1,
+    IdPanel9,
+    IdPanel1,
+    IdGroupBox7,
+    IdLabel3,
+    IdGroupBox2,
+    IdComboBox2,
+    IdPanel4,
+    IdTimer,
+    IdTimerArrows,
+    IdPanel10,
+    IdDateTimePickerEx1,
+    IdPanel11,
+    Idproccesscombo,
+    IdPanel12,
+    IdSpinEdit1,
+    IdSpinEdit1Arrows,
+    IdEdit2,
+    IdEdit2Arrows,
+    IdPanel13,
+    IdSpinEdit2,
+    IdSpinEdit2Arrows,
+    IdPanel21,
+    IdLabel30,
+    IdGroupBox1,
+    IdComboBox1,
+    IdPanel5,
+    IdGroupBox6,
+    IdEdit1,
+    IdBitBtn5,
+    IdGroupBox5,
+    IdComboBox4,
+    IdPcountdwn,
+    Idtimerx,
+    IdtimerxArrows,
+    IdPontime,
+    IdDateTimePickerEx2,
+    IdPprocess,
+    Idproccesscombox,
+    IdPcpuusage,
+    IdSpinEdit5,
+    IdSpinEdit5Arrows,
+    IdSpinEdit6,
+    IdSpinEdit6Arrows,
+    IdPbattlow,
+    IdSpinEdit4,
+    IdSpinEdit4Arrows,
+    IdPanel6,
+    IdGroupBox4,
+    IdComboBox3,
+    IdPanel7,
+    IdGroupBox3,
+    IdCheckBox1,
+    IdCheckBox2,
+    IdPanel2,
+    IdBitBtn2,
+    IdBitBtn4,
+    IdBitBtn1,
+    IdBitBtn3,
+    IdPanelproggressx,
+    IdPanelcountdwnx,
+    Idtimeleftx,
+    Idtimelefthx,
+    IdPanel15,
+    IdPaneltimeleftx,
+    IdPanelontimex,
+    Idtimescedulex,
+    Idtimescedulehx,
+    IdPanelprocessx,
+    Idprocessnowx,
+    IdPanelcpux,
+    Idcpuusagex,
+    Idcputimex,
+    Idcpuusagedtx,
+    IdPanelbattlifex,
+    Idbattlifex,
+    Idbattlifehx,
+    IdPanelproggress,
+    IdPanelcountdwn,
+    Idtimeleft,
+    Idtimelefth,
+    IdPanel16,
+    IdPaneltimeleft,
+    IdPanelontime,
+    Idtimescedule,
+    Idtimesceduleh,
+    IdPanelprocess,
+    Idprocessnow,
+    IdPanelcpu,
+    Idcpuusage,
+    Idcputime,
+    Idcpuusagedt,
+    IdPanelbattlife,
+    Idbattlife,
+    Idbattlifeh,
+};
+
+// The main window: bands stacked top to bottom, 259 pixels wide, a hidden band taking no room.
+// Each control shows the model's state again at every refresh (only what differs is touched) and
+// hands every change back through its notification, as one user-interface event.
+class TForm1 final {
 public:
-    TForm1(TForm1Model& model, UiEvents& events, HINSTANCE instance);
+    static constexpr int ClientWidth = 259;
+
+    TForm1(TForm1Model& model, UiEvents& events);
     ~TForm1();
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
     HWND Handle() const { return window_; }
-    // The hidden top-level window of the program, which owns the main window.
-    HWND ApplicationHandle() const { return applicationWindow_; }
 
-    void Show();
+    void Refresh();
 
 private:
+    using Refresher = std::function<void()>;
+    using Notification = std::function<void(UINT code)>;
+    struct Font;
+    struct LinkState;
+
+    void buildBanner(HWND band);
+    void buildTargetSelector(HWND band);
+    void buildLocalSet(HWND set);
+    void buildNetworkSet(HWND set);
+    void buildActionOptions(HWND band);
+    void buildButtons(HWND band);
+    void buildProgress(HWND band, bool network);
+    void buildTray();
+
+    HWND band(TPanel& model, int id);
+    HWND panel(HWND parent, TPanel& model, int id, POINT at);
+    // Panels laid at one place: only the last of those the model shows is shown, so that covered
+    // controls neither take the focus nor are read out.
+    void stack(std::vector<const TPanel*> panels);
+    bool covered(const TPanel& panel) const;
+    // A group box; the controls built until endGroup lie inside it (bounds relative to it) and
+    // are enabled only while it is.
+    HWND group(HWND parent, const TControl& model, const std::string& caption, int id, RECT bounds);
+    void endGroup();
+    RECT inGroup(RECT bounds) const;
+    HWND label(HWND parent, TLabel& model, int id, RECT bounds, DWORD style = SS_LEFT);
+    HWND text(HWND parent, const char* caption, RECT bounds);
+    void spin(HWND parent, TSpinEdit& model, int id, RECT bounds);
+    HWND list(HWND parent, TComboBox& model, int id, RECT bounds, void (TForm1Model::*change)());
+    void check(HWND parent, TCheckBox& model, int id, RECT bounds, void (TForm1Model::*click)());
+    HWND button(HWND parent, TButton& model, int id, RECT bounds, std::function<void()> click);
+    void edit(HWND parent, TEdit& model, int id, RECT bounds);
+    void picker(HWND parent, TDateTimePickerEx& model, int id, RECT bounds);
+    void link(HWND band, TLabel& model, int id, RECT bounds, void (TForm1Model::*move)(), void (TForm1Model::*leave)(),
+        void (TForm1Model::*click)());
+    void hint(HWND control, const TControl& model);
+    // Shows and enables a control as the model and its enclosing group say.
+    static void applyControl(HWND control, const TControl& model, const TControl* enclosing);
+
+    HWND create(
+        HWND parent, const char* className, const char* text, DWORD style, RECT bounds, int id, DWORD exStyle = 0);
+    void handle(const std::function<void()>& handler);
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void layoutBands();
+    void passFocusToReplacement();
+    void applyShowRequests();
+    // The window became visible: the model says so, and its show handler runs.
+    void shown();
+    LRESULT colour(HWND control, HDC context);
+    static LRESULT CALLBACK linkProcedure(
+        HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
 
     TForm1Model& model_;
     UiEvents& events_;
-    HWND applicationWindow_ = nullptr;
     HWND window_ = nullptr; // set while the window is being created
+    std::unique_ptr<Font> windowFont_;
+    std::unique_ptr<Font> boldFont_;
+    std::unique_ptr<Font> linkFont_;
+    std::unique_ptr<Font> hoverFont_;
+    HWND tooltips_ = nullptr;
+    std::unique_ptr<Picture> banner_;
+    std::unique_ptr<TPopupMenu> popupMenu1_;
+    std::unique_ptr<TTrayIcon> trayIcon1_;
+    std::vector<Refresher> refreshers_;
+    std::map<int, Notification> commands_;
+    std::map<int, Notification> notifications_;
+    std::vector<std::vector<const TPanel*>> stacks_;
+    std::vector<std::pair<HWND, const TPanel*>> bands_;
+    std::vector<std::pair<HWND, std::unique_ptr<LinkState>>> links_;
+    HWND computerName_ = nullptr;
+    HWND start_ = nullptr;
+    HWND stop_ = nullptr;
+    const TControl* enclosing_ = nullptr; // the group whose controls are being built
+    POINT origin_ {};
+    bool refreshing_ = false; // the view's own changes are not the user's
+    AppliedCount mainShow_;
 };
 
 } // namespace vespern::ui

@@ -14,15 +14,16 @@
 
 namespace vespern::ui {
 
-enum TForm5Id : int {
-    IdGradientPanel1 = 5100,
-    IdLabel2,
-    IdLabel1,
-    IdLabel3,
-};
-
 class TForm5 final : public NativeWindow {
 public:
+    // The controls' ids, in the class: the other windows have controls of the same names.
+    enum Id : int {
+        IdGradientPanel1 = 5100,
+        IdLabel2,
+        IdLabel1,
+        IdLabel3,
+    };
+
     // mainWindow owns the box, which opens centred over it.
     TForm5(TForm5Model& model, UiEvents& events, HWND mainWindow);
     ~TForm5() override;

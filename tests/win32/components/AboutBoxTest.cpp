@@ -136,15 +136,15 @@ TEST_F(AboutBox, FixedWindowCentredOnTheMainWindowWithItsLabels)
     EXPECT_LE(std::abs((own.left + own.right) - (owner.left + owner.right)), 2);
     EXPECT_LE(std::abs((own.top + own.bottom) - (owner.top + owner.bottom)), 2);
 
-    HWND panel = ::GetDlgItem(view.Handle(), IdGradientPanel1);
+    HWND panel = ::GetDlgItem(view.Handle(), TForm5::IdGradientPanel1);
     ASSERT_NE(panel, nullptr);
     struct Expected {
         int id;
         const char* text;
         POINT at;
     };
-    for (const Expected& label : { Expected { IdLabel2, "_____________________________", { 18, 15 } },
-             Expected { IdLabel1, "Vespern", { 19, 11 } }, Expected { IdLabel3, "Version 1.0", { 256, 17 } } }) {
+    for (const Expected& label : { Expected { TForm5::IdLabel2, "_____________________________", { 18, 15 } },
+             Expected { TForm5::IdLabel1, "Vespern", { 19, 11 } }, Expected { TForm5::IdLabel3, "Version 1.0", { 256, 17 } } }) {
         HWND control = ::GetDlgItem(panel, label.id);
         ASSERT_NE(control, nullptr) << label.text;
         std::array<char, 64> text {};
@@ -157,7 +157,7 @@ TEST_F(AboutBox, FixedWindowCentredOnTheMainWindowWithItsLabels)
         EXPECT_EQ(place.top, label.at.y) << label.text;
     }
     RECT rule {};
-    ::GetClientRect(::GetDlgItem(panel, IdLabel2), &rule);
+    ::GetClientRect(::GetDlgItem(panel, TForm5::IdLabel2), &rule);
     EXPECT_EQ(rule.right, 319);
     EXPECT_EQ(rule.bottom, 25);
 }
