@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <memory>
 #include <string>
-#include <cstdlib>
 #include <vector>
 
 namespace vespern::ui {
@@ -144,7 +144,8 @@ TEST_F(AboutBox, FixedWindowCentredOnTheMainWindowWithItsLabels)
         POINT at;
     };
     for (const Expected& label : { Expected { TForm5::IdLabel2, "_____________________________", { 18, 15 } },
-             Expected { TForm5::IdLabel1, "Vespern", { 19, 11 } }, Expected { TForm5::IdLabel3, "Version 1.0", { 256, 17 } } }) {
+             Expected { TForm5::IdLabel1, "Vespern", { 19, 11 } },
+             Expected { TForm5::IdLabel3, "Version 1.0", { 256, 17 } } }) {
         HWND control = ::GetDlgItem(panel, label.id);
         ASSERT_NE(control, nullptr) << label.text;
         std::array<char, 64> text {};
