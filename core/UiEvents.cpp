@@ -34,7 +34,7 @@ void UiEvents::RefreshAll()
 {
     // By index, with a copy of each refresh: a refresh shows and hides windows, whose events may
     // add or remove views.
-    for (std::size_t i = 0; i < views_.size(); ++i) {
+    for (std::size_t i = 0; i < views_.size(); ++i) { // NOLINT(modernize-loop-convert): the vector may change inside
         const auto refresh = views_[i].second;
         refresh();
     }
