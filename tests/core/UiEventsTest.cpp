@@ -17,15 +17,15 @@ namespace {
 class RecordingWindowSystem final : public WindowSystem {
 public:
     struct Timer final : ViewTimer {
-        Timer(RecordingWindowSystem& system, std::string name, std::function<void()> tick)
-            : system(system)
+        Timer(RecordingWindowSystem& owner, std::string name, std::function<void()> tick)
+            : owner(owner)
             , name(std::move(name))
             , tick(std::move(tick))
         {
         }
-        void Start(int interval) override { system.log.push_back(name + " start " + std::to_string(interval)); }
-        void Stop() override { system.log.push_back(name + " stop"); }
-        RecordingWindowSystem& system;
+        void Start(int interval) override { owner.log.push_back(name + " start " + std::to_string(interval)); }
+        void Stop() override { owner.log.push_back(name + " stop"); }
+        RecordingWindowSystem& owner;
         std::string name;
         std::function<void()> tick;
     };

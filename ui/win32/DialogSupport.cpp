@@ -29,6 +29,20 @@ void BringToFront(HWND window)
     ::SetForegroundWindow(window);
 }
 
+bool FollowVisibility(HWND window, HWND owner, bool visible, bool frontRequested)
+{
+    const bool shown = ::IsWindowVisible(window) != FALSE;
+    if (visible && !shown) {
+        ShowCentredOn(window, owner);
+        return true;
+    }
+    if (!visible && shown)
+        ::ShowWindow(window, SW_HIDE);
+    else if (visible && frontRequested)
+        BringToFront(window);
+    return false;
+}
+
 bool PressFocusedButton(HWND window)
 {
     const HWND focus = ::GetFocus();

@@ -21,6 +21,10 @@ void ShowCentredOn(HWND window, HWND owner);
 // Brings a shown window to the front.
 void BringToFront(HWND window);
 
+// Shows (centred on its owner), hides or brings the dialog to the front as its model says;
+// whether it was shown just now.
+bool FollowVisibility(HWND window, HWND owner, bool visible, bool frontRequested);
+
 // Enter: the dialog keys send IDOK when the focus is not on a default button; the focused push
 // button of the window is pressed then, and nothing else. Whether one was.
 bool PressFocusedButton(HWND window);

@@ -233,17 +233,7 @@ void TForm2::refreshPages()
 void TForm2::refreshVisibility()
 {
     const bool frontRequested = frontRequests_.Take(form1_.Form2Show.Count);
-    const bool shown = ::IsWindowVisible(Handle()) != FALSE;
-    if (model_.Visible && !shown) {
-        ShowCentredOn(Handle(), owner_);
-        return;
-    }
-    if (!model_.Visible && shown) {
-        ::ShowWindow(Handle(), SW_HIDE);
-        return;
-    }
-    if (model_.Visible && frontRequested)
-        BringToFront(Handle());
+    FollowVisibility(Handle(), owner_, model_.Visible, frontRequested);
 }
 
 } // namespace vespern::ui

@@ -134,18 +134,9 @@ void TForm4::refreshBar()
 void TForm4::refreshVisibility()
 {
     const bool frontRequested = frontRequests_.Take(model_.FrontRequests);
-    const bool shown = ::IsWindowVisible(Handle()) != FALSE;
-    if (model_.Visible && !shown) {
-        ShowCentredOn(Handle(), owner_);
+    // It opens on "Cancel": a key pressed once too often keeps the action back.
+    if (FollowVisibility(Handle(), owner_, model_.Visible, frontRequested))
         ::SetFocus(bitBtn2_);
-        return;
-    }
-    if (!model_.Visible && shown) {
-        ::ShowWindow(Handle(), SW_HIDE);
-        return;
-    }
-    if (model_.Visible && frontRequested)
-        BringToFront(Handle());
 }
 
 } // namespace vespern::ui
