@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Draws the program's pictures: the banner (JPEG), the tray icon and the tray menu pictures (PNG).
+"""Draws the program's pictures: the banner (JPEG), the tray icon, the tray menu and the buttons' pictures (PNG).
 
 Run from anywhere; writes next to this script. Needs only the standard library, and ImageMagick's
 convert for the JPEG encoding of the banner.
@@ -121,6 +121,48 @@ def question(u, v):
     return hook or stem or dot
 
 
+def inside(points, u, v):
+    """Whether (u, v) lies inside the polygon, by the even-odd rule."""
+    hit = False
+    for (x1, y1), (x2, y2) in zip(points, points[1:] + points[:1]):
+        if (y1 > v) != (y2 > v) and u < x1 + (v - y1) * (x2 - x1) / (y2 - y1):
+            hit = not hit
+    return hit
+
+
+def near_segment(u, v, a, b, width):
+    (ax, ay), (bx, by) = a, b
+    t = max(0.0, min(1.0, ((u - ax) * (bx - ax) + (v - ay) * (by - ay)) / ((bx - ax) ** 2 + (by - ay) ** 2)))
+    return math.hypot(u - ax - t * (bx - ax), v - ay - t * (by - ay)) < width
+
+
+def bold_cross(u, v):
+    return near_segment(u, v, (-0.32, -0.32), (0.32, 0.32), 0.13) or near_segment(u, v, (-0.32, 0.32), (0.32, -0.32), 0.13)
+
+
+def play(u, v):
+    return inside([(-0.28, -0.45), (0.45, 0.0), (-0.28, 0.45)], u, v)
+
+
+def square(u, v):
+    return abs(u) < 0.32 and abs(v) < 0.32
+
+
+def bolt(u, v):
+    return inside([(0.2, -0.65), (-0.35, 0.08), (0.0, 0.08), (-0.2, 0.65), (0.38, -0.12), (0.03, -0.12)], u, v)
+
+
+def gear(u, v):
+    r = math.hypot(u, v)
+    teeth = r < 0.62 and math.cos(6 * math.atan2(v, u)) > 0.2
+    return 0.18 < r and (r < 0.44 or teeth)
+
+
+def magnifier(u, v):
+    lens = 0.17 < math.hypot(u + 0.12, v + 0.12) < 0.4
+    return lens or near_segment(u, v, (0.15, 0.15), (0.5, 0.5), 0.13)
+
+
 PICTURES = {
     "menu-exit.png": ((22, 20), (200, 40, 40), cross),
     "menu-help.png": ((28, 27), (40, 110, 200), question),
@@ -134,6 +176,13 @@ PICTURES = {
     "menu-monitoroff.png": ((40, 38), (60, 60, 70), monitor),
     "menu-screensaver.png": ((40, 38), (120, 60, 160), stars),
     "tray.png": ((38, 36), (210, 45, 45), ring_with_bar),
+    # The buttons' pictures, before their captions.
+    "button-start.png": ((16, 16), (40, 150, 60), play),
+    "button-stop.png": ((16, 16), (200, 40, 40), square),
+    "button-now.png": ((16, 16), (220, 140, 30), bolt),
+    "button-option.png": ((16, 16), (110, 110, 120), gear),
+    "button-browse.png": ((16, 16), (40, 110, 200), magnifier),
+    "button-cancel.png": ((16, 16), (200, 40, 40), bold_cross),
 }
 
 

@@ -759,7 +759,11 @@ void TForm1Test::captionsFitTheirControls()
             const int indicator = button->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button)
                 + button->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button);
             const int text = button->fontMetrics().horizontalAdvance(button->text());
-            const int needed = qobject_cast<QPushButton*>(button) != nullptr ? text + 8 : text + indicator;
+            // A push button's picture stands before its caption.
+            const int picture = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+            const bool push = qobject_cast<QPushButton*>(button) != nullptr;
+            QVERIFY2(!push || button->window() != &p.window || picture > 0, qPrintable(button->text()));
+            const int needed = push ? picture + text + 8 : text + indicator;
             QVERIFY2(needed <= button->width(),
                 qPrintable(button->text() + QStringLiteral(": %1 > %2").arg(needed).arg(button->width())));
             QVERIFY2(button->geometry().right() < button->parentWidget()->width(), qPrintable(button->text()));

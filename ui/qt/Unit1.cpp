@@ -5,6 +5,7 @@
 #include "components/JpegDecoder.h"
 #include "components/LinkLabel.h"
 #include "components/Panel.h"
+#include "components/Pictures.h"
 #include "components/WindowFont.h"
 
 #include <QAction>
@@ -338,9 +339,9 @@ void TForm1::check(QWidget* parent, const char* name, TCheckBox& model, QRect ge
     });
 }
 
-QPushButton* TForm1::button(QWidget* parent, const char* name, TButton& model, QRect geometry)
+QPushButton* TForm1::button(QWidget* parent, const char* name, TButton& model, QRect geometry, const char* picture)
 {
-    auto* widget = new QPushButton(qs(model.Caption), parent);
+    auto* widget = new QPushButton(ProgramPicture(picture), qs(model.Caption), parent);
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(geometry);
     refreshers_.push_back([widget, &model] {
@@ -508,7 +509,7 @@ void TForm1::buildNetworkSet(QWidget* set)
     auto& m = model_;
     auto* client = group(set, "GroupBox6", m.GroupBox6, { 9, 2, 241, 47 });
     edit(client, "Edit1", m.Edit1, { 10, 18, 140, 21 }, QStringLiteral("Client computer name"));
-    onClick(button(client, "BitBtn5", m.BitBtn5, { 156, 16, 76, 25 }), &TForm1Model::BitBtn5Click);
+    onClick(button(client, "BitBtn5", m.BitBtn5, { 156, 16, 76, 25 }, "button-browse"), &TForm1Model::BitBtn5Click);
 
     auto* event = group(set, "GroupBox5", m.GroupBox5, { 9, 52, 241, 83 });
     list(event, "ComboBox4", m.ComboBox4, { 12, 18, 217, 21 }, QStringLiteral("Event"),
@@ -555,16 +556,17 @@ void TForm1::buildActionOptions(QWidget* band)
 
 void TForm1::buildButtons(QWidget* band)
 {
-    start_ = button(band, "BitBtn2", model_.BitBtn2, { 9, 7, 80, 25 });
+    start_ = button(band, "BitBtn2", model_.BitBtn2, { 9, 7, 80, 25 }, "button-start");
     onClick(start_, &TForm1Model::BitBtn2Click);
-    stop_ = button(band, "BitBtn4", model_.BitBtn4, { 9, 7, 80, 25 });
+    stop_ = button(band, "BitBtn4", model_.BitBtn4, { 9, 7, 80, 25 }, "button-stop");
     onClick(stop_, &TForm1Model::BitBtn4Click);
     // Now reports its own errors; whether it ran to its end matters only to the dialog.
-    connect(button(band, "BitBtn1", model_.BitBtn1, { 89, 7, 80, 25 }), &QPushButton::clicked, this, [this] {
-        if (commitTypedTimes())
-            handle([this] { model_.BitBtn1Click(); });
-    });
-    onClick(button(band, "BitBtn3", model_.BitBtn3, { 169, 7, 80, 25 }), &TForm1Model::BitBtn3Click);
+    connect(
+        button(band, "BitBtn1", model_.BitBtn1, { 89, 7, 80, 25 }, "button-now"), &QPushButton::clicked, this, [this] {
+            if (commitTypedTimes())
+                handle([this] { model_.BitBtn1Click(); });
+        });
+    onClick(button(band, "BitBtn3", model_.BitBtn3, { 169, 7, 80, 25 }, "button-option"), &TForm1Model::BitBtn3Click);
 }
 
 void TForm1::onClick(QPushButton* widget, void (TForm1Model::*click)())
@@ -673,7 +675,7 @@ void TForm1::buildTrayMenu()
             = item.model.IsSeparator ? popupMenu1_->addSeparator() : popupMenu1_->addAction(qs(item.model.Caption));
         action->setObjectName(QLatin1String(item.name));
         if (item.picture != nullptr)
-            action->setIcon(QIcon(QStringLiteral(":/vespern/%1.png").arg(QLatin1String(item.picture))));
+            action->setIcon(ProgramPicture(item.picture));
         action->setCheckable(item.model.AutoCheck);
         if (item.click == nullptr)
             continue;

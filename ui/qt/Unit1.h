@@ -75,7 +75,8 @@ private:
     QComboBox* list(QWidget* parent, const char* name, TComboBox& model, QRect geometry, const QString& accessibleName,
         const std::function<void()>& change);
     void check(QWidget* parent, const char* name, TCheckBox& model, QRect geometry, void (TForm1Model::*click)());
-    QPushButton* button(QWidget* parent, const char* name, TButton& model, QRect geometry);
+    // A push button with the program picture of that name before its caption.
+    QPushButton* button(QWidget* parent, const char* name, TButton& model, QRect geometry, const char* picture);
     void edit(QWidget* parent, const char* name, TEdit& model, QRect geometry, const QString& accessibleName);
     QWidget* picker(QWidget* parent, const char* name, vespern::TDateTimePickerEx& model, QRect geometry);
     void handle(const std::function<void()>& handler);

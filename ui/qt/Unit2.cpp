@@ -1,6 +1,7 @@
 #include "Unit2.h"
 
 #include "components/Accessibility.h"
+#include "components/Pictures.h"
 #include "components/Placement.h"
 #include "components/WindowFont.h"
 
@@ -117,9 +118,11 @@ QWidget* TForm2::addPanel(const char* name, const QString& accessibleName, QWidg
     return panel;
 }
 
-QPushButton* TForm2::addButton(const TButton& button, const char* name, QWidget* parent, QRect geometry)
+QPushButton* TForm2::addButton(
+    const TButton& button, const char* name, QWidget* parent, QRect geometry, const char* picture)
 {
-    auto* widget = new QPushButton(text(button.Caption), parent);
+    auto* widget
+        = new QPushButton(picture != nullptr ? ProgramPicture(picture) : QIcon(), text(button.Caption), parent);
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(geometry);
     // Enter presses the focused button, never one elsewhere (the dialog has no default button).
@@ -170,7 +173,7 @@ void TForm2::buildOnAction(QWidget* panel)
     edit1_->setReadOnly(true);
     edit1_->setGeometry(6, 36, 226, 21);
     label->setBuddy(edit1_);
-    auto* browse = addButton(model_.BitBtn3, "BitBtn3", groupBox1_, { 157, 61, 75, 25 });
+    auto* browse = addButton(model_.BitBtn3, "BitBtn3", groupBox1_, { 157, 61, 75, 25 }, "button-browse");
     browse->setAccessibleDescription(QStringLiteral("Choose the program to execute"));
     connect(
         browse, &QPushButton::clicked, this, [this] { events_.Handle([this] { model_.BitBtn3Click(*fileDialog_); }); });

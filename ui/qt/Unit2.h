@@ -50,7 +50,9 @@ protected:
 private:
     QCheckBox* addCheckBox(TCheckBox& box, const char* name, QWidget* parent, QRect geometry);
     QWidget* addPanel(const char* name, const QString& accessibleName, QWidget* parent, QRect geometry);
-    QPushButton* addButton(const TButton& button, const char* name, QWidget* parent, QRect geometry);
+    // A push button; with the program picture of that name before its caption where one fits.
+    QPushButton* addButton(
+        const TButton& button, const char* name, QWidget* parent, QRect geometry, const char* picture = nullptr);
     void buildGeneral(QWidget* panel);
     void buildOnAction(QWidget* panel);
     void buildShortcut(QWidget* panel);

@@ -518,10 +518,11 @@ void TForm1::check(HWND parent, TCheckBox& model, int id, RECT at, void (TForm1M
     });
 }
 
-HWND TForm1::button(HWND parent, TButton& model, int id, RECT at, std::function<void()> click)
+HWND TForm1::button(HWND parent, TButton& model, int id, RECT at, int picture, std::function<void()> click)
 {
     const HWND window
         = create(parent, "BUTTON", model.Caption.c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, inGroup(at), id);
+    buttonPictures_.Attach(window, picture);
     hint(window, model);
     commands_[id] = [this, click = std::move(click)](UINT code) {
         if (code == BN_CLICKED)
@@ -765,7 +766,7 @@ void TForm1::buildNetworkSet(HWND set)
     auto& m = model_;
     group(set, m.GroupBox6, m.GroupBox6.Caption, IdGroupBox6, bounds(8, 5, 241, 47));
     edit(set, m.Edit1, IdEdit1, bounds(8, 17, 158, 21));
-    button(set, m.BitBtn5, IdBitBtn5, bounds(168, 14, 65, 25), [this] { model_.BitBtn5Click(); });
+    button(set, m.BitBtn5, IdBitBtn5, bounds(168, 14, 65, 25), PictureButtonBrowse, [this] { model_.BitBtn5Click(); });
     endGroup();
 
     group(set, m.GroupBox5, m.GroupBox5.Caption, IdGroupBox5, bounds(9, 52, 241, 83));
@@ -820,12 +821,15 @@ void TForm1::buildActionOptions(HWND band)
 void TForm1::buildButtons(HWND band)
 {
     // Start and Stop take turns at one place; Start starts a new group after the check boxes.
-    start_ = button(band, model_.BitBtn2, IdBitBtn2, bounds(9, 7, 80, 25), [this] { model_.BitBtn2Click(); });
+    start_ = button(
+        band, model_.BitBtn2, IdBitBtn2, bounds(9, 7, 80, 25), PictureButtonStart, [this] { model_.BitBtn2Click(); });
     ::SetWindowLongPtrA(start_, GWL_STYLE, ::GetWindowLongPtrA(start_, GWL_STYLE) | WS_GROUP);
-    stop_ = button(band, model_.BitBtn4, IdBitBtn4, bounds(9, 7, 80, 25), [this] { model_.BitBtn4Click(); });
+    stop_ = button(
+        band, model_.BitBtn4, IdBitBtn4, bounds(9, 7, 80, 25), PictureButtonStop, [this] { model_.BitBtn4Click(); });
     // Now reports its own errors; whether it ran to its end matters only to the dialog.
-    button(band, model_.BitBtn1, IdBitBtn1, bounds(89, 7, 80, 25), [this] { model_.BitBtn1Click(); });
-    button(band, model_.BitBtn3, IdBitBtn3, bounds(169, 7, 80, 25), [this] { model_.BitBtn3Click(); });
+    button(band, model_.BitBtn1, IdBitBtn1, bounds(89, 7, 80, 25), PictureButtonNow, [this] { model_.BitBtn1Click(); });
+    button(band, model_.BitBtn3, IdBitBtn3, bounds(169, 7, 80, 25), PictureButtonOption,
+        [this] { model_.BitBtn3Click(); });
 }
 
 void TForm1::buildProgress(HWND band, bool network)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "WindowsApi.h"
+#include "components/ButtonPictures.h"
 #include "core/UiEvents.h"
 
 #include <functional>
@@ -183,7 +184,8 @@ private:
     void spin(HWND parent, TSpinEdit& model, int id, RECT bounds);
     HWND list(HWND parent, TComboBox& model, int id, RECT bounds, void (TForm1Model::*change)());
     void check(HWND parent, TCheckBox& model, int id, RECT bounds, void (TForm1Model::*click)());
-    HWND button(HWND parent, TButton& model, int id, RECT bounds, std::function<void()> click);
+    // A push button with the picture of that resource id before its caption.
+    HWND button(HWND parent, TButton& model, int id, RECT bounds, int picture, std::function<void()> click);
     void edit(HWND parent, TEdit& model, int id, RECT bounds);
     void picker(HWND parent, TDateTimePickerEx& model, int id, RECT bounds);
     void link(HWND band, TLabel& model, int id, RECT bounds, void (TForm1Model::*move)(), void (TForm1Model::*leave)(),
@@ -217,6 +219,7 @@ private:
     std::unique_ptr<Picture> banner_;
     std::unique_ptr<TPopupMenu> popupMenu1_;
     std::unique_ptr<TTrayIcon> trayIcon1_;
+    ButtonPictures buttonPictures_;
     std::vector<Refresher> refreshers_;
     std::map<int, Notification> commands_;
     std::map<int, Notification> notifications_;

@@ -2,6 +2,7 @@
 
 #include "DialogSupport.h"
 #include "Win32FileOpenDialog.h"
+#include "components/ResourceIds.h"
 
 #include <commctrl.h>
 
@@ -110,8 +111,10 @@ void TForm2::buildOnAction()
     edit1_ = addControl(page, "EDIT", model_.Edit1.Text, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP,
         on(group, Bounds(6, 36, 226, 21)), +TForm2Id::Edit1);
     groupBox1_.push_back(edit1_);
-    groupBox1_.push_back(addControl(
-        page, "BUTTON", model_.BitBtn3.Caption, ButtonStyle, on(group, Bounds(157, 61, 75, 25)), +TForm2Id::BitBtn3));
+    const HWND browse = addControl(
+        page, "BUTTON", model_.BitBtn3.Caption, ButtonStyle, on(group, Bounds(157, 61, 75, 25)), +TForm2Id::BitBtn3);
+    buttonPictures_.Attach(browse, PictureButtonBrowse);
+    groupBox1_.push_back(browse);
 }
 
 void TForm2::buildShortcut()
@@ -130,7 +133,8 @@ void TForm2::buildShortcut()
 
 void TForm2::buildButtons()
 {
-    // Left to right, as they stand on the strip below the pages.
+    // Left to right, as they stand on the strip below the pages; their captions fill them, so
+    // they carry no picture.
     CreateControl(Handle(), "BUTTON", model_.BitBtn2.Caption.c_str(), ButtonStyle | WS_VISIBLE, Bounds(84, 164, 83, 25),
         +TForm2Id::BitBtn2);
     CreateControl(Handle(), "BUTTON", model_.BitBtn1.Caption.c_str(), ButtonStyle | WS_VISIBLE,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "WindowsApi.h"
+#include "components/ButtonPictures.h"
 #include "components/NativeWindow.h"
 #include "core/TForm1Model.h"
 #include "core/TForm2Model.h"
@@ -91,6 +92,7 @@ private:
     Page groupBox1_; // the controls inside "Select program", enabled with it
     HWND edit1_ = nullptr;
     std::vector<CheckBoxControl> checkBoxes_;
+    ButtonPictures buttonPictures_;
     AppliedCount frontRequests_;
 };
 

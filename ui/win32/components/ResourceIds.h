@@ -18,6 +18,12 @@ enum ResourceId : int {
     PictureMenuMonitorOff = 210,
     PictureMenuScreensaver = 211,
     PictureBanner = 220,
+    PictureButtonStart = 230,
+    PictureButtonStop = 231,
+    PictureButtonNow = 232,
+    PictureButtonOption = 233,
+    PictureButtonBrowse = 234,
+    PictureButtonCancel = 235,
 };
 
 } // namespace vespern::ui
