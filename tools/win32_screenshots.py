@@ -6,8 +6,11 @@ Usage: xvfb-run -a -s '-screen 0 1024x768x24' tools/win32_screenshots.py BUILD [
 BUILD is a Windows build folder with the tests built (vespern.exe and tests/vespern_window_shot.exe;
 the windows-x64 build runs under wine64). The program runs with VESPERN_DRY_RUN=1 in a Wine prefix
 of its own, made in a temporary folder and thrown away afterwards. vespern_window_shot drives the
-windows by their texts and copies what the screen shows of each into a .bmp, written here as PNG.
-A window the program does not have (yet) is reported as skipped; the others are still taken.
+windows by their texts and copies what the screen shows of each one's client area into a .bmp,
+written here as PNG: without a window manager no one draws the frames and title bars, so the
+pictures leave them out, as the Linux ones do. The confirmation dialog waits for the shortest
+countdown, one minute. A window the program does not have (yet) is reported as skipped; the
+others are still taken.
 """
 import os
 import struct
@@ -59,7 +62,23 @@ class Wine:
                               stderr=subprocess.DEVNULL, timeout=timeout).returncode
 
     def window(self, *args):
-        return self.run(self.shot, *args) == 0
+        waited = int(args[2]) if args[0] == "wait" else 0
+        return self.run(self.shot, *args, timeout=60 + waited) == 0
+
+
+# The confirmation dialog shows when a confirmed event fires: here the shortest countdown, one
+# minute, of a shutdown that is cancelled in the dialog (and that a dry run only prints anyway).
+def confirm(wine, shoot, skipped):
+    armed = (wine.window("select", "Vespern", "Countdown")
+             and wine.window("select", "Vespern", "Shutdown")
+             and wine.window("click", "Vespern", "Show Confirm Before Execute Action")
+             and wine.window("click", "Vespern", "Start"))
+    if not armed or not wine.window("wait", "Message", "75"):
+        skipped.append("windows-confirmation")
+        print("skipped windows-confirmation: the countdown did not end in its dialog")
+        return
+    shoot("Message", "windows-confirmation")
+    wine.window("click", "Message", "Cancel")
 
 
 def main():
@@ -108,15 +127,11 @@ def main():
             else:
                 skipped.append("windows-options-*")
             if wine.window("click", "Vespern", "About") and wine.window("wait", "About", "5"):
-                shoot("About", "windows-about-box")
+                shoot("About", "windows-about")
+                wine.window("close", "About")
             else:
-                skipped.append("windows-about-box")
-            # The confirmation dialog opens only when a confirmed event fires, which these texts
-            # alone cannot arm; it is taken when it happens to be shown.
-            if wine.window("wait", "Message", "1"):
-                shoot("Message", "windows-confirmation")
-            else:
-                skipped.append("windows-confirmation")
+                skipped.append("windows-about")
+            confirm(wine, shoot, skipped)
         finally:
             process.terminate()
             subprocess.run([os.path.join(os.path.dirname(wine.wine), "wineserver") if "/" in wine.wine

@@ -7,7 +7,10 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <deque>
+#include <vector>
 
 namespace vespern::test {
 namespace {
@@ -221,6 +224,82 @@ TEST_F(OptionsDialog, EscapeAndTheTitleBarCloseHideIt)
     press(VK_RETURN);
     EXPECT_TRUE(Visible(form2.Handle()));
     EXPECT_TRUE(harness.dialogs.shown.empty());
+}
+
+// What the dialog's client area shows, read back from the window after it painted everything.
+class ClientPixels {
+public:
+    explicit ClientPixels(HWND window)
+        : window_(window)
+    {
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RECT client {};
+        ::GetClientRect(window, &client);
+        width_ = client.right;
+        height_ = client.bottom;
+        BITMAPINFO info {};
+        info.bmiHeader = { sizeof info.bmiHeader, width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+        const HDC screen = ::GetDC(window);
+        const HDC memory = ::CreateCompatibleDC(screen);
+        void* bits = nullptr;
+        const HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        const HGDIOBJ previous = ::SelectObject(memory, bitmap);
+        ::BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
+        ::GdiFlush();
+        const auto* first = static_cast<const std::uint32_t*>(bits);
+        pixels_.assign(first, first + static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+        ::SelectObject(memory, previous);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(memory);
+        ::ReleaseDC(window, screen);
+    }
+
+    // Whether anything dark (text, a box's frame) was drawn inside the control's place.
+    bool inked(HWND control) const
+    {
+        RECT place {};
+        ::GetWindowRect(control, &place);
+        ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&place), 2);
+        for (int y = std::max(0L, place.top); y < std::min<LONG>(height_, place.bottom); ++y)
+            for (int x = std::max(0L, place.left); x < std::min<LONG>(width_, place.right); ++x) {
+                const std::uint32_t pixel = pixels_[static_cast<std::size_t>(y * width_ + x)];
+                if ((pixel & 0xFF) < 0x80 && (pixel >> 8 & 0xFF) < 0x80 && (pixel >> 16 & 0xFF) < 0x80)
+                    return true;
+            }
+        return false;
+    }
+
+private:
+    HWND window_;
+    LONG width_ = 0;
+    LONG height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
+// Every control of a page shows on it, also those that a group box frames: a sibling higher in
+// the Z order than a control clips it away.
+TEST_F(OptionsDialog, EachPageShowsAllItsControls)
+{
+    show();
+    // The program group enabled and its path chosen, for dark text.
+    Click(control(TForm2Id::CheckBox3));
+    files.answers = { "C:\\Tools\\backup.exe" };
+    Click(control(TForm2Id::BitBtn3));
+    const std::vector<TForm2Id> pages[] = {
+        { TForm2Id::ontop, TForm2Id::startup, TForm2Id::empty, TForm2Id::CheckBox1, TForm2Id::Hideshutdwnbtn,
+            TForm2Id::CheckBox4, TForm2Id::BitBtn1, TForm2Id::BitBtn2 },
+        { TForm2Id::CheckBox3, TForm2Id::GroupBox1, TForm2Id::Label1, TForm2Id::Edit1, TForm2Id::BitBtn3 },
+        { TForm2Id::GroupBox2, TForm2Id::shutdown_scut, TForm2Id::reboot_scut, TForm2Id::logoff_scut,
+            TForm2Id::standby_scut, TForm2Id::Hibernate_scut, TForm2Id::hangup_scut, TForm2Id::turnoffmon_csut,
+            TForm2Id::screensaver_scut, TForm2Id::lock_scut },
+    };
+    for (int tab = 0; tab < 3; ++tab) {
+        SCOPED_TRACE("tab " + std::to_string(tab));
+        selectTab(tab);
+        const ClientPixels shown(form2.Handle());
+        for (const TForm2Id id : pages[tab])
+            EXPECT_TRUE(shown.inked(control(id))) << +id;
+    }
 }
 
 TEST(NativeFileFilter, SeparatesAndEndsThePiecesWithZeros)

@@ -62,8 +62,11 @@ TForm2::TForm2(TForm2Model& model, const TForm1Model& form1, UiEvents& events, H
     buildOnAction();
     buildShortcut();
     buildButtons();
-    // Below the pages, so that its painting leaves their controls alone.
-    ::SetWindowPos(tabs_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Every control clips away the siblings above it: the group boxes go below the controls they
+    // frame, and the tab control below all, so that each one's painting leaves the others alone.
+    for (const int group : { +TForm2Id::GroupBox1, +TForm2Id::GroupBox2, +TForm2Id::TabControl1 })
+        ::SetWindowPos(
+            ::GetDlgItem(Handle(), group), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     events_.AddView(this, [this] { Refresh(); });
     Refresh();
