@@ -302,6 +302,27 @@ TEST_F(OptionsDialog, EachPageShowsAllItsControls)
     }
 }
 
+BOOL CALLBACK collectCheckBox(HWND child, LPARAM into)
+{
+    if ((::GetWindowLongPtrA(child, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX)
+        reinterpret_cast<std::vector<HWND>*>(into)->push_back(child);
+    return TRUE;
+}
+
+// The face here is wider than the one the dialog was laid out for: a box grows rather than
+// cutting its caption ("Lock/switch user").
+TEST_F(OptionsDialog, EveryCheckBoxShowsItsWholeCaption)
+{
+    std::vector<HWND> boxes;
+    ::EnumChildWindows(form2.Handle(), collectCheckBox, reinterpret_cast<LPARAM>(&boxes));
+    ASSERT_EQ(boxes.size(), 16U);
+    for (const HWND box : boxes) {
+        RECT place {};
+        ::GetWindowRect(box, &place);
+        EXPECT_GE(place.right - place.left, ui::CheckBoxWidthNeeded(box)) << Text(box);
+    }
+}
+
 TEST(NativeFileFilter, SeparatesAndEndsThePiecesWithZeros)
 {
     EXPECT_EQ(

@@ -86,7 +86,9 @@ HWND TForm2::addControl(Page& page, const char* className, const std::string& te
 
 void TForm2::addCheckBox(Page& page, TCheckBox& box, RECT bounds, int id)
 {
-    checkBoxes_.push_back({ addControl(page, "BUTTON", box.Caption, CheckBoxStyle, bounds, id), &box });
+    const HWND window = addControl(page, "BUTTON", box.Caption, CheckBoxStyle, bounds, id);
+    FitCheckBoxToCaption(window, ClientWidth - 12); // inside the frames of the pages
+    checkBoxes_.push_back({ window, &box });
 }
 
 void TForm2::buildGeneral()

@@ -1,5 +1,8 @@
 #include "NativeWindow.h"
 
+#include <algorithm>
+#include <string>
+
 namespace vespern::ui {
 
 NativeWindow::~NativeWindow()
@@ -64,6 +67,31 @@ HWND CreateControl(
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont()), FALSE);
     return control;
+}
+
+int CheckBoxWidthNeeded(HWND box)
+{
+    std::string caption(static_cast<std::size_t>(::GetWindowTextLengthA(box)) + 1, '\0');
+    caption.resize(static_cast<std::size_t>(::GetWindowTextA(box, caption.data(), static_cast<int>(caption.size()))));
+    const HDC context = ::GetDC(box);
+    const HGDIOBJ previous = ::SelectObject(context, reinterpret_cast<HGDIOBJ>(::SendMessageA(box, WM_GETFONT, 0, 0)));
+    SIZE text {};
+    ::GetTextExtentPoint32A(context, caption.c_str(), static_cast<int>(caption.size()), &text);
+    ::SelectObject(context, previous);
+    ::ReleaseDC(box, context);
+    // The box, the gap after it, and room for the focus rectangle around the caption.
+    return ::GetSystemMetrics(SM_CXMENUCHECK) + 4 + text.cx + 2;
+}
+
+void FitCheckBoxToCaption(HWND box, int rightLimit)
+{
+    RECT place {};
+    ::GetWindowRect(box, &place);
+    ::MapWindowPoints(nullptr, ::GetParent(box), reinterpret_cast<POINT*>(&place), 2);
+    const int width = std::min(CheckBoxWidthNeeded(box), rightLimit - static_cast<int>(place.left));
+    if (width <= place.right - place.left)
+        return;
+    ::SetWindowPos(box, nullptr, 0, 0, width, place.bottom - place.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HFONT WindowFont()

@@ -48,6 +48,11 @@ private:
 // A child control with the window font, at a rectangle in the parent's client pixels.
 HWND CreateControl(
     HWND parent, const char* className, const char* text, DWORD style, RECT bounds, int id, DWORD exStyle = 0);
+// The width a check box needs for its box and whole caption in its font.
+int CheckBoxWidthNeeded(HWND box);
+// Widens a check box whose caption it cuts (this system's face is wider than the one the window
+// was laid out for) to the right, up to the parent's client x of rightLimit.
+void FitCheckBoxToCaption(HWND box, int rightLimit);
 // The program's window font, Tahoma 8 points.
 HFONT WindowFont();
 
