@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "components/GdiTextRenderer.h"
 #include "components/JpegPicture.h"
 #include "components/PopupMenu.h"
 #include "components/ResourceIds.h"
@@ -164,45 +165,11 @@ LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-// A child control with its font, at a rectangle of its parent's client area.
-HWND createControl(
-    HWND parent, const char* className, const char* text, DWORD style, RECT at, int id, HFONT font, DWORD exStyle = 0)
+HWND createPanel(HWND parent, int id, RECT at, COLORREF colour)
 {
-    const HWND window = ::CreateWindowExA(exStyle, className, text, style | WS_CHILD, at.left, at.top,
-        at.right - at.left, at.bottom - at.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        ::GetModuleHandleA(nullptr), nullptr);
-    ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return window;
-}
-
-void registerClass(const char* name, WNDPROC procedure, HBRUSH background)
-{
-    WNDCLASSEXA windowClass {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.hIcon = ::LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(1)); // the program's icon
-    windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    windowClass.hbrBackground = background;
-    windowClass.lpszClassName = name;
-    ::RegisterClassExA(&windowClass); // fails harmlessly once registered
-}
-
-void registerPanelClass()
-{
-    WNDCLASSEXA panelClass {};
-    panelClass.cbSize = sizeof panelClass;
-    panelClass.lpfnWndProc = panelProcedure;
-    panelClass.hInstance = ::GetModuleHandleA(nullptr);
-    panelClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    panelClass.lpszClassName = PanelClass;
-    ::RegisterClassExA(&panelClass); // fails harmlessly once registered
-}
-
-HWND createPanel(HWND parent, int id, RECT at, COLORREF colour, HFONT font)
-{
-    const HWND window = createControl(parent, PanelClass, "", WS_CHILD | WS_VISIBLE, at, id, font, WS_EX_CONTROLPARENT);
-    ::SetPropA(window, PanelFontProperty, font);
+    RegisterControlClass(PanelClass, panelProcedure);
+    const HWND window = CreateControl(parent, PanelClass, "", WS_VISIBLE, at, id, WS_EX_CONTROLPARENT);
+    ::SetPropA(window, PanelFontProperty, WindowFont());
     ::SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
     return window;
 }
@@ -221,25 +188,6 @@ bool sameSecond(const SYSTEMTIME& a, const SYSTEMTIME& b)
 
 } // namespace
 
-// An owned font of the windows' face, Tahoma.
-struct TForm1::Font {
-    Font(int points, int weight)
-    {
-        LOGFONTA description {};
-        description.lfCharSet = DEFAULT_CHARSET;
-        lstrcpynA(description.lfFaceName, "Tahoma", LF_FACESIZE);
-        const HDC screen = ::GetDC(nullptr);
-        description.lfHeight = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-        ::ReleaseDC(nullptr, screen);
-        description.lfWeight = weight;
-        handle = ::CreateFontIndirectA(&description);
-    }
-    ~Font() { ::DeleteObject(handle); }
-    Font(const Font&) = delete;
-    Font& operator=(const Font&) = delete;
-    HFONT handle = nullptr;
-};
-
 struct TForm1::LinkState {
     TForm1* form;
     void (TForm1Model::*move)();
@@ -251,20 +199,15 @@ struct TForm1::LinkState {
 TForm1::TForm1(TForm1Model& model, UiEvents& events)
     : model_(model)
     , events_(events)
-    , windowFont_(std::make_unique<Font>(8, FW_NORMAL))
-    , boldFont_(std::make_unique<Font>(8, FW_BOLD))
-    , linkFont_(std::make_unique<Font>(8, FW_NORMAL))
-    , hoverFont_(std::make_unique<Font>(9, FW_NORMAL))
+    // The window font's face and height in bold, for the computer name; a point larger for a
+    // link under the mouse.
+    , boldFont_(CreateGdiFont({ .Height = 11, .Bold = true }))
+    , hoverFont_(CreateGdiFont({ .Height = 12 }))
 {
-    registerPanelClass();
-    registerClass(MainWindowClass, windowProcedure, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    RECT frame = bounds(0, 0, ClientWidth,
+    CreateNative(MainWindowClass, model_.Caption.c_str(), MainWindowStyle, MainWindowExStyle, ClientWidth,
         model_.Panel22.Height + model_.Panel3.Height + model_.Panel9.Height + model_.Panel7.Height
-            + model_.Panel2.Height);
-    ::AdjustWindowRectEx(&frame, MainWindowStyle, FALSE, MainWindowExStyle);
-    ::CreateWindowExA(MainWindowExStyle, MainWindowClass, model_.Caption.c_str(), MainWindowStyle, CW_USEDEFAULT,
-        CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-        ::GetModuleHandleA(nullptr), this);
+            + model_.Panel2.Height,
+        nullptr);
     tooltips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
 
@@ -282,6 +225,7 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
     // Centred on the desktop's work area, at the height it opens with.
     RECT work {};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT frame {};
     ::GetWindowRect(Handle(), &frame);
     ::SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
         work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2, 0, 0,
@@ -298,13 +242,6 @@ TForm1::~TForm1()
     trayIcon1_.reset();
     for (const auto& [window, state] : links_)
         ::RemoveWindowSubclass(window, linkProcedure, reinterpret_cast<UINT_PTR>(state.get()));
-    if (window_ != nullptr)
-        ::DestroyWindow(window_);
-}
-
-HWND TForm1::create(HWND parent, const char* className, const char* text, DWORD style, RECT at, int id, DWORD exStyle)
-{
-    return createControl(parent, className, text, style, at, id, windowFont_->handle, exStyle);
 }
 
 void TForm1::handle(const std::function<void()>& handler)
@@ -321,8 +258,7 @@ HWND TForm1::band(TPanel& model, int id)
 
 HWND TForm1::panel(HWND parent, TPanel& model, int id, POINT at)
 {
-    const HWND window
-        = createPanel(parent, id, bounds(at.x, at.y, model.Width, model.Height), NoColour, windowFont_->handle);
+    const HWND window = createPanel(parent, id, bounds(at.x, at.y, model.Width, model.Height), NoColour);
     refreshers_.push_back([this, window, &model] {
         setVisible(window, model.Visible && !covered(model));
         setEnabled(window, model.Enabled);
@@ -349,8 +285,7 @@ bool TForm1::covered(const TPanel& panel) const
 
 HWND TForm1::group(HWND parent, const TControl& model, const std::string& caption, int id, RECT at)
 {
-    const HWND window
-        = create(parent, "BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX, at, id);
+    const HWND window = CreateControl(parent, "BUTTON", caption.c_str(), WS_VISIBLE | WS_GROUP | BS_GROUPBOX, at, id);
     refreshers_.push_back([window, &model] {
         setVisible(window, model.Visible);
         setEnabled(window, model.Enabled);
@@ -394,7 +329,7 @@ void TForm1::hint(HWND control, const TControl& model)
 // A label is read by its text (the computer name, a time left); its hint describes it.
 HWND TForm1::label(HWND parent, TLabel& model, int id, RECT at, DWORD style)
 {
-    const HWND window = create(parent, "STATIC", model.Caption.c_str(), WS_CHILD | style, inGroup(at), id);
+    const HWND window = CreateControl(parent, "STATIC", model.Caption.c_str(), style, inGroup(at), id);
     hint(window, model);
     refreshers_.push_back([this, window, &model, enclosing = enclosing_] {
         applyControl(window, model, enclosing);
@@ -405,18 +340,17 @@ HWND TForm1::label(HWND parent, TLabel& model, int id, RECT at, DWORD style)
 
 HWND TForm1::text(HWND parent, const char* caption, RECT at)
 {
-    return create(parent, "STATIC", caption, WS_CHILD | WS_VISIBLE | SS_LEFT, inGroup(at), NoId);
+    return CreateControl(parent, "STATIC", caption, WS_VISIBLE | SS_LEFT, inGroup(at), NoId);
 }
 
 // An integer field with its arrows; the arrows keep the value in the model's range, and the
 // text goes to the model whenever it changes (typed or stepped).
 void TForm1::spin(HWND parent, TSpinEdit& model, int id, RECT at)
 {
-    const HWND field = create(parent, "EDIT", model.Text.c_str(), WS_CHILD | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
-        inGroup(at), id, WS_EX_CLIENTEDGE);
-    const HWND arrows = create(parent, UPDOWN_CLASSA, "",
-        WS_CHILD | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_ALIGNRIGHT | UDS_NOTHOUSANDS, inGroup(bounds(0, 0, 0, 0)),
-        id + 1);
+    const HWND field = CreateControl(
+        parent, "EDIT", model.Text.c_str(), WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, inGroup(at), id, WS_EX_CLIENTEDGE);
+    const HWND arrows = CreateControl(parent, UPDOWN_CLASSA, "",
+        UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_ALIGNRIGHT | UDS_NOTHOUSANDS, inGroup(bounds(0, 0, 0, 0)), id + 1);
     ::SendMessageA(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
     ::SendMessageA(arrows, UDM_SETRANGE32, static_cast<WPARAM>(model.MinValue), model.MaxValue);
     hint(field, model);
@@ -449,8 +383,8 @@ void TForm1::spin(HWND parent, TSpinEdit& model, int id, RECT at)
 HWND TForm1::list(HWND parent, TComboBox& model, int id, RECT at, void (TForm1Model::*change)())
 {
     at.bottom = at.top + ListDropHeight;
-    const HWND window = create(
-        parent, "COMBOBOX", "", WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, inGroup(at), id);
+    const HWND window = CreateControl(
+        parent, "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, inGroup(at), id);
     hint(window, model);
     commands_[id] = [this, window, &model, change](UINT code) {
         if (code == CBN_SELCHANGE) {
@@ -497,7 +431,7 @@ HWND TForm1::list(HWND parent, TComboBox& model, int id, RECT at, void (TForm1Mo
 void TForm1::check(HWND parent, TCheckBox& model, int id, RECT at, void (TForm1Model::*click)())
 {
     const HWND window
-        = create(parent, "BUTTON", model.Caption.c_str(), WS_CHILD | WS_TABSTOP | BS_AUTOCHECKBOX, inGroup(at), id);
+        = CreateControl(parent, "BUTTON", model.Caption.c_str(), WS_TABSTOP | BS_AUTOCHECKBOX, inGroup(at), id);
     hint(window, model);
     commands_[id] = [this, window, &model, click](UINT code) {
         if (code != BN_CLICKED)
@@ -521,7 +455,7 @@ void TForm1::check(HWND parent, TCheckBox& model, int id, RECT at, void (TForm1M
 HWND TForm1::button(HWND parent, TButton& model, int id, RECT at, std::function<void()> click)
 {
     const HWND window
-        = create(parent, "BUTTON", model.Caption.c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, inGroup(at), id);
+        = CreateControl(parent, "BUTTON", model.Caption.c_str(), WS_TABSTOP | BS_PUSHBUTTON, inGroup(at), id);
     hint(window, model);
     commands_[id] = [this, click = std::move(click)](UINT code) {
         if (code == BN_CLICKED)
@@ -536,8 +470,8 @@ HWND TForm1::button(HWND parent, TButton& model, int id, RECT at, std::function<
 
 void TForm1::edit(HWND parent, TEdit& model, int id, RECT at)
 {
-    const HWND window = create(
-        parent, "EDIT", model.Text.c_str(), WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL, inGroup(at), id, WS_EX_CLIENTEDGE);
+    const HWND window = CreateControl(
+        parent, "EDIT", model.Text.c_str(), WS_TABSTOP | ES_AUTOHSCROLL, inGroup(at), id, WS_EX_CLIENTEDGE);
     hint(window, model);
     // Every change of the text, typed, pasted or set as a whole.
     commands_[id] = [this, window, &model](UINT code) {
@@ -557,7 +491,7 @@ void TForm1::edit(HWND parent, TEdit& model, int id, RECT at)
 void TForm1::picker(HWND parent, TDateTimePickerEx& model, int id, RECT at)
 {
     const HWND window
-        = create(parent, DATETIMEPICK_CLASSA, "", WS_CHILD | WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN, inGroup(at), id);
+        = CreateControl(parent, DATETIMEPICK_CLASSA, "", WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN, inGroup(at), id);
     hint(window, model);
     notifications_[id] = [this, window, &model](UINT code) {
         if (code != DTN_DATETIMECHANGE)
@@ -606,7 +540,7 @@ void TForm1::link(HWND band, TLabel& model, int id, RECT at, void (TForm1Model::
             handle([this, click] { (model_.*click)(); });
     };
     refreshers_.push_back([this, window, &model] {
-        const HFONT wanted = model.FontSize > 8 ? hoverFont_->handle : linkFont_->handle;
+        const HFONT wanted = model.FontSize > 8 ? hoverFont_.get() : WindowFont();
         if (reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)) == wanted)
             return;
         ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), FALSE);
@@ -675,8 +609,8 @@ void TForm1::buildTargetSelector(HWND band)
     for (std::size_t i = 0; i < model.Items.size(); ++i) {
         const int id = IdRadioGroup1Item0 + static_cast<int>(i);
         // The first item starts the group; the arrow keys move within it.
-        const DWORD style = WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
-        const HWND item = create(band, "BUTTON", model.Items[i].c_str(), style,
+        const DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
+        const HWND item = CreateControl(band, "BUTTON", model.Items[i].c_str(), style,
             inGroup(bounds(8 + static_cast<int>(i) * 108, 18, i == 0 ? 106 : 124, 20)), id);
         hint(item, model);
         commands_[id] = [this, i](UINT code) {
@@ -713,7 +647,7 @@ void TForm1::buildLocalSet(HWND set)
     auto& m = model_;
     group(set, m.GroupBox7, m.GroupBox7.Caption, IdGroupBox7, bounds(9, 2, 241, 47));
     computerName_ = label(set, m.Label3, IdLabel3, bounds(8, 18, 225, 20), SS_CENTER);
-    ::SendMessageA(computerName_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_->handle), FALSE);
+    ::SendMessageA(computerName_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
     endGroup();
 
     // The settings panels start a new group, so that the arrow keys stay in the list above.
@@ -1004,29 +938,11 @@ LRESULT TForm1::colour(HWND control, HDC context)
         ::SetBkMode(context, TRANSPARENT);
         return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
     }
-    return ::DefWindowProcA(
-        Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context), reinterpret_cast<LPARAM>(control));
+    return NativeWindow::HandleMessage(
+        WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context), reinterpret_cast<LPARAM>(control));
 }
 
-LRESULT CALLBACK TForm1::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<TForm1*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-        created->window_ = window;
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* form = reinterpret_cast<TForm1*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (form == nullptr)
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        form->window_ = nullptr;
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-    return form->handleMessage(message, wParam, lParam);
-}
-
-LRESULT TForm1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND: {
@@ -1069,7 +985,7 @@ LRESULT TForm1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
-    return ::DefWindowProcA(window_, message, wParam, lParam);
+    return NativeWindow::HandleMessage(message, wParam, lParam);
 }
 
 } // namespace vespern::ui
