@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace vespern::ui {
@@ -218,8 +219,8 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
     buildNetworkSet(panel(middle, model_.Panel5, IdPanel5, { 0, 0 }));
     buildActionOptions(band(model_.Panel7, IdPanel7));
     buildButtons(band(model_.Panel2, IdPanel2));
-    buildProgress(band(model_.Panelproggressx, IdPanelproggressx), true);
-    buildProgress(band(model_.Panelproggress, IdPanelproggress), false);
+    buildNetworkProgress(band(model_.Panelproggressx, IdPanelproggressx));
+    buildLocalProgress(band(model_.Panelproggress, IdPanelproggress));
     buildTray();
 
     // Centred on the desktop's work area, at the height it opens with.
@@ -642,6 +643,51 @@ void TForm1::buildTargetSelector(HWND band)
     });
 }
 
+// The models and ids of one computer's choice of event, the settings of each event and its
+// choice of action: the local computer's or the network computer's, built alike.
+struct TForm1::EventParts {
+    Part<TGroupBox> events;
+    Part<TComboBox> eventList;
+    void (TForm1Model::*eventChange)();
+    Part<TPanel> countdown;
+    Part<TSpinEdit> minutes;
+    Part<TPanel> onTime;
+    Part<TDateTimePickerEx> time;
+    Part<TPanel> process;
+    Part<TComboBox> processList;
+    Part<TPanel> cpu;
+    Part<TSpinEdit> cpuPercent;
+    Part<TSpinEdit> cpuSeconds;
+    Part<TPanel> battery;
+    Part<TSpinEdit> batteryPercent;
+    Part<TPanel> noEvent; // shown while no event is chosen
+    std::optional<Part<TLabel>> noEventText; // unless the panel's caption says it
+    Part<TGroupBox> actions;
+    Part<TComboBox> actionList;
+};
+
+// The models and ids of one computer's progress band: a panel for each event, only the running
+// event's shown.
+struct TForm1::ProgressParts {
+    Part<TPanel> countdown;
+    Part<TLabel> timeLeft;
+    Part<TLabel> timeLeftClock;
+    Part<TPanel> countdownBar;
+    Part<TPanel> countdownTrack;
+    Part<TPanel> onTime;
+    Part<TLabel> scheduled;
+    Part<TLabel> now;
+    Part<TPanel> process;
+    Part<TLabel> processNow;
+    Part<TPanel> cpu;
+    Part<TLabel> cpuUsage;
+    Part<TLabel> cpuTime;
+    Part<TEdit> cpuDetail;
+    Part<TPanel> battery;
+    Part<TLabel> batteryLife;
+    Part<TLabel> batteryClock;
+};
+
 void TForm1::buildLocalSet(HWND set)
 {
     auto& m = model_;
@@ -649,49 +695,27 @@ void TForm1::buildLocalSet(HWND set)
     computerName_ = label(set, m.Label3, IdLabel3, bounds(8, 18, 225, 20), SS_CENTER);
     ::SendMessageA(computerName_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
     endGroup();
-
-    // The settings panels start a new group, so that the arrow keys stay in the list above.
-    group(set, m.GroupBox2, m.GroupBox2.Caption, IdGroupBox2, bounds(9, 52, 241, 83));
-    list(set, m.ComboBox2, IdComboBox2, bounds(12, 18, 217, 21), &TForm1Model::ComboBox2Change);
-    const POINT settings { 9 + 12, 52 + 46 };
-    endGroup();
-    const TControl* events = &m.GroupBox2;
-    const auto inEvents = [this, events] { enclosing_ = events; };
-
-    const HWND countdown = panel(set, m.Panel4, IdPanel4, settings);
-    inEvents();
-    text(countdown, "Set Timer", bounds(4, 6, 60, 18));
-    spin(countdown, m.Timer, IdTimer, bounds(66, 4, 80, 21));
-    text(countdown, "Minutes", bounds(152, 6, 60, 18));
-    const HWND onTime = panel(set, m.Panel10, IdPanel10, settings);
-    inEvents();
-    text(onTime, "On Time : ", bounds(4, 6, 60, 18));
-    picker(onTime, m.DateTimePickerEx1, IdDateTimePickerEx1, bounds(66, 4, 137, 21));
-    const HWND process = panel(set, m.Panel11, IdPanel11, settings);
-    inEvents();
-    text(process, "Proccess :", bounds(4, 6, 60, 18));
-    list(process, m.proccesscombo, Idproccesscombo, bounds(66, 4, 148, 21), nullptr);
-    const HWND cpu = panel(set, m.Panel12, IdPanel12, settings);
-    inEvents();
-    text(cpu, "Below", bounds(4, 6, 34, 18));
-    spin(cpu, m.SpinEdit1, IdSpinEdit1, bounds(40, 4, 50, 21));
-    text(cpu, "%    For", bounds(94, 6, 46, 18));
-    spin(cpu, m.Edit2, IdEdit2, bounds(142, 4, 50, 21));
-    text(cpu, "s", bounds(198, 6, 14, 18));
-    const HWND battery = panel(set, m.Panel13, IdPanel13, settings);
-    inEvents();
-    text(battery, "Below", bounds(4, 6, 34, 18));
-    spin(battery, m.SpinEdit2, IdSpinEdit2, bounds(40, 4, 50, 21));
-    text(battery, "%", bounds(94, 6, 14, 18));
-    const HWND placeholder = panel(set, m.Panel21, IdPanel21, settings);
-    inEvents();
-    label(placeholder, m.Label30, IdLabel30, bounds(0, 8, 217, 16), SS_CENTER);
-    endGroup();
-    stack({ &m.Panel4, &m.Panel10, &m.Panel11, &m.Panel12, &m.Panel13, &m.Panel21 });
-
-    group(set, m.GroupBox1, m.GroupBox1.Caption, IdGroupBox1, bounds(9, 140, 241, 57));
-    list(set, m.ComboBox1, IdComboBox1, bounds(12, 22, 217, 21), nullptr);
-    endGroup();
+    buildEvents(set,
+        {
+            .events = { m.GroupBox2, IdGroupBox2 },
+            .eventList = { m.ComboBox2, IdComboBox2 },
+            .eventChange = &TForm1Model::ComboBox2Change,
+            .countdown = { m.Panel4, IdPanel4 },
+            .minutes = { m.Timer, IdTimer },
+            .onTime = { m.Panel10, IdPanel10 },
+            .time = { m.DateTimePickerEx1, IdDateTimePickerEx1 },
+            .process = { m.Panel11, IdPanel11 },
+            .processList = { m.proccesscombo, Idproccesscombo },
+            .cpu = { m.Panel12, IdPanel12 },
+            .cpuPercent = { m.SpinEdit1, IdSpinEdit1 },
+            .cpuSeconds = { m.Edit2, IdEdit2 },
+            .battery = { m.Panel13, IdPanel13 },
+            .batteryPercent = { m.SpinEdit2, IdSpinEdit2 },
+            .noEvent = { m.Panel21, IdPanel21 },
+            .noEventText = Part<TLabel> { m.Label30, IdLabel30 },
+            .actions = { m.GroupBox1, IdGroupBox1 },
+            .actionList = { m.ComboBox1, IdComboBox1 },
+        });
 }
 
 void TForm1::buildNetworkSet(HWND set)
@@ -701,45 +725,67 @@ void TForm1::buildNetworkSet(HWND set)
     edit(set, m.Edit1, IdEdit1, bounds(8, 17, 158, 21));
     button(set, m.BitBtn5, IdBitBtn5, bounds(168, 14, 65, 25), [this] { model_.BitBtn5Click(); });
     endGroup();
+    buildEvents(set,
+        {
+            .events = { m.GroupBox5, IdGroupBox5 },
+            .eventList = { m.ComboBox4, IdComboBox4 },
+            .eventChange = &TForm1Model::ComboBox4Change,
+            .countdown = { m.Pcountdwn, IdPcountdwn },
+            .minutes = { m.timerx, Idtimerx },
+            .onTime = { m.Pontime, IdPontime },
+            .time = { m.DateTimePickerEx2, IdDateTimePickerEx2 },
+            .process = { m.Pprocess, IdPprocess },
+            .processList = { m.proccesscombox, Idproccesscombox },
+            .cpu = { m.Pcpuusage, IdPcpuusage },
+            .cpuPercent = { m.SpinEdit5, IdSpinEdit5 },
+            .cpuSeconds = { m.SpinEdit6, IdSpinEdit6 },
+            .battery = { m.Pbattlow, IdPbattlow },
+            .batteryPercent = { m.SpinEdit4, IdSpinEdit4 },
+            .noEvent = { m.Panel6, IdPanel6 },
+            .noEventText = std::nullopt,
+            .actions = { m.GroupBox4, IdGroupBox4 },
+            .actionList = { m.ComboBox3, IdComboBox3 },
+        });
+}
 
-    group(set, m.GroupBox5, m.GroupBox5.Caption, IdGroupBox5, bounds(9, 52, 241, 83));
-    list(set, m.ComboBox4, IdComboBox4, bounds(12, 18, 217, 21), &TForm1Model::ComboBox4Change);
+void TForm1::buildEvents(HWND set, const EventParts& p)
+{
+    // The settings panels start a new group, so that the arrow keys stay in the list above.
+    group(set, p.events.model, p.events.model.Caption, p.events.id, bounds(9, 52, 241, 83));
+    list(set, p.eventList.model, p.eventList.id, bounds(12, 18, 217, 21), p.eventChange);
     const POINT settings { 9 + 12, 52 + 46 };
     endGroup();
-    const TControl* events = &m.GroupBox5;
-    const auto inEvents = [this, events] { enclosing_ = events; };
+    // The settings lie beside the group box, not in it, and are enabled only while it is.
+    enclosing_ = &p.events.model;
 
-    const HWND countdown = panel(set, m.Pcountdwn, IdPcountdwn, settings);
-    inEvents();
+    const HWND countdown = panel(set, p.countdown.model, p.countdown.id, settings);
     text(countdown, "Set Timer", bounds(4, 6, 60, 18));
-    spin(countdown, m.timerx, Idtimerx, bounds(66, 4, 80, 21));
+    spin(countdown, p.minutes.model, p.minutes.id, bounds(66, 4, 80, 21));
     text(countdown, "Minutes", bounds(152, 6, 60, 18));
-    const HWND onTime = panel(set, m.Pontime, IdPontime, settings);
-    inEvents();
+    const HWND onTime = panel(set, p.onTime.model, p.onTime.id, settings);
     text(onTime, "On Time : ", bounds(4, 6, 60, 18));
-    picker(onTime, m.DateTimePickerEx2, IdDateTimePickerEx2, bounds(66, 4, 137, 21));
-    const HWND process = panel(set, m.Pprocess, IdPprocess, settings);
-    inEvents();
+    picker(onTime, p.time.model, p.time.id, bounds(66, 4, 137, 21));
+    const HWND process = panel(set, p.process.model, p.process.id, settings);
     text(process, "Proccess :", bounds(4, 6, 60, 18));
-    list(process, m.proccesscombox, Idproccesscombox, bounds(66, 4, 148, 21), nullptr);
-    const HWND cpu = panel(set, m.Pcpuusage, IdPcpuusage, settings);
-    inEvents();
+    list(process, p.processList.model, p.processList.id, bounds(66, 4, 148, 21), nullptr);
+    const HWND cpu = panel(set, p.cpu.model, p.cpu.id, settings);
     text(cpu, "Below", bounds(4, 6, 34, 18));
-    spin(cpu, m.SpinEdit5, IdSpinEdit5, bounds(40, 4, 50, 21));
+    spin(cpu, p.cpuPercent.model, p.cpuPercent.id, bounds(40, 4, 50, 21));
     text(cpu, "%    For", bounds(94, 6, 46, 18));
-    spin(cpu, m.SpinEdit6, IdSpinEdit6, bounds(142, 4, 50, 21));
+    spin(cpu, p.cpuSeconds.model, p.cpuSeconds.id, bounds(142, 4, 50, 21));
     text(cpu, "s", bounds(198, 6, 14, 18));
-    const HWND battery = panel(set, m.Pbattlow, IdPbattlow, settings);
-    inEvents();
+    const HWND battery = panel(set, p.battery.model, p.battery.id, settings);
     text(battery, "Below", bounds(4, 6, 34, 18));
-    spin(battery, m.SpinEdit4, IdSpinEdit4, bounds(40, 4, 50, 21));
+    spin(battery, p.batteryPercent.model, p.batteryPercent.id, bounds(40, 4, 50, 21));
     text(battery, "%", bounds(94, 6, 14, 18));
-    panel(set, m.Panel6, IdPanel6, settings);
+    const HWND noEvent = panel(set, p.noEvent.model, p.noEvent.id, settings);
+    if (p.noEventText)
+        label(noEvent, p.noEventText->model, p.noEventText->id, bounds(0, 8, 217, 16), SS_CENTER);
     endGroup();
-    stack({ &m.Pcountdwn, &m.Pontime, &m.Pprocess, &m.Pcpuusage, &m.Pbattlow, &m.Panel6 });
+    stack({ &p.countdown.model, &p.onTime.model, &p.process.model, &p.cpu.model, &p.battery.model, &p.noEvent.model });
 
-    group(set, m.GroupBox4, m.GroupBox4.Caption, IdGroupBox4, bounds(9, 140, 241, 57));
-    list(set, m.ComboBox3, IdComboBox3, bounds(12, 22, 217, 21), nullptr);
+    group(set, p.actions.model, p.actions.model.Caption, p.actions.id, bounds(9, 140, 241, 57));
+    list(set, p.actionList.model, p.actionList.id, bounds(12, 22, 217, 21), nullptr);
     endGroup();
 }
 
@@ -762,57 +808,94 @@ void TForm1::buildButtons(HWND band)
     button(band, model_.BitBtn3, IdBitBtn3, bounds(169, 7, 80, 25), [this] { model_.BitBtn3Click(); });
 }
 
-void TForm1::buildProgress(HWND band, bool network)
+void TForm1::buildLocalProgress(HWND band)
 {
     auto& m = model_;
-    const POINT at { 3, 4 };
-    const auto pick = [network](auto& local, auto& remote) -> auto&
-    {
-        return network ? remote : local;
-    };
-    const auto id = [network](int local, int remote) { return network ? remote : local; };
+    buildProgress(band,
+        {
+            .countdown = { m.Panelcountdwn, IdPanelcountdwn },
+            .timeLeft = { m.timeleft, Idtimeleft },
+            .timeLeftClock = { m.timelefth, Idtimelefth },
+            .countdownBar = { m.Paneltimeleft, IdPaneltimeleft },
+            .countdownTrack = { m.Panel16, IdPanel16 },
+            .onTime = { m.Panelontime, IdPanelontime },
+            .scheduled = { m.timescedule, Idtimescedule },
+            .now = { m.timesceduleh, Idtimesceduleh },
+            .process = { m.Panelprocess, IdPanelprocess },
+            .processNow = { m.processnow, Idprocessnow },
+            .cpu = { m.Panelcpu, IdPanelcpu },
+            .cpuUsage = { m.cpuusage, Idcpuusage },
+            .cpuTime = { m.cputime, Idcputime },
+            .cpuDetail = { m.cpuusagedt, Idcpuusagedt },
+            .battery = { m.Panelbattlife, IdPanelbattlife },
+            .batteryLife = { m.battlife, Idbattlife },
+            .batteryClock = { m.battlifeh, Idbattlifeh },
+        });
+}
 
-    const HWND countdown
-        = panel(band, pick(m.Panelcountdwn, m.Panelcountdwnx), id(IdPanelcountdwn, IdPanelcountdwnx), at);
+void TForm1::buildNetworkProgress(HWND band)
+{
+    auto& m = model_;
+    buildProgress(band,
+        {
+            .countdown = { m.Panelcountdwnx, IdPanelcountdwnx },
+            .timeLeft = { m.timeleftx, Idtimeleftx },
+            .timeLeftClock = { m.timelefthx, Idtimelefthx },
+            .countdownBar = { m.Paneltimeleftx, IdPaneltimeleftx },
+            .countdownTrack = { m.Panel15, IdPanel15 },
+            .onTime = { m.Panelontimex, IdPanelontimex },
+            .scheduled = { m.timescedulex, Idtimescedulex },
+            .now = { m.timescedulehx, Idtimescedulehx },
+            .process = { m.Panelprocessx, IdPanelprocessx },
+            .processNow = { m.processnowx, Idprocessnowx },
+            .cpu = { m.Panelcpux, IdPanelcpux },
+            .cpuUsage = { m.cpuusagex, Idcpuusagex },
+            .cpuTime = { m.cputimex, Idcputimex },
+            .cpuDetail = { m.cpuusagedtx, Idcpuusagedtx },
+            .battery = { m.Panelbattlifex, IdPanelbattlifex },
+            .batteryLife = { m.battlifex, Idbattlifex },
+            .batteryClock = { m.battlifehx, Idbattlifehx },
+        });
+}
+
+void TForm1::buildProgress(HWND band, const ProgressParts& p)
+{
+    const POINT at { 3, 4 };
+    const HWND countdown = panel(band, p.countdown.model, p.countdown.id, at);
     text(countdown, "Time Left :", bounds(6, 2, 60, 16));
-    label(countdown, pick(m.timeleft, m.timeleftx), id(Idtimeleft, Idtimeleftx), bounds(68, 2, 130, 16));
-    label(countdown, pick(m.timelefth, m.timelefthx), id(Idtimelefth, Idtimelefthx), bounds(200, 2, 50, 16));
+    label(countdown, p.timeLeft.model, p.timeLeft.id, bounds(68, 2, 130, 16));
+    label(countdown, p.timeLeftClock.model, p.timeLeftClock.id, bounds(200, 2, 50, 16));
     // The bar repeats what the text says: a picture for the eye only, red over black.
-    const HWND bar
-        = panel(countdown, pick(m.Paneltimeleft, m.Paneltimeleftx), id(IdPaneltimeleft, IdPaneltimeleftx), { 6, 21 });
-    const HWND track = panel(countdown, pick(m.Panel16, m.Panel15), id(IdPanel16, IdPanel15), { 6, 21 });
+    const HWND bar = panel(countdown, p.countdownBar.model, p.countdownBar.id, { 6, 21 });
+    const HWND track = panel(countdown, p.countdownTrack.model, p.countdownTrack.id, { 6, 21 });
     ::SetWindowLongPtrA(bar, GWLP_USERDATA, static_cast<LONG_PTR>(RGB(0xFF, 0, 0)));
     ::SetWindowLongPtrA(track, GWLP_USERDATA, static_cast<LONG_PTR>(RGB(0, 0, 0)));
     for (const HWND window : { bar, track })
         ::SetWindowLongPtrA(window, GWL_STYLE, ::GetWindowLongPtrA(window, GWL_STYLE) | WS_CLIPSIBLINGS);
 
-    const HWND onTime = panel(band, pick(m.Panelontime, m.Panelontimex), id(IdPanelontime, IdPanelontimex), at);
+    const HWND onTime = panel(band, p.onTime.model, p.onTime.id, at);
     text(onTime, "Time (Scheduled) :", bounds(6, 1, 100, 15));
-    label(onTime, pick(m.timescedule, m.timescedulex), id(Idtimescedule, Idtimescedulex), bounds(110, 1, 138, 15));
+    label(onTime, p.scheduled.model, p.scheduled.id, bounds(110, 1, 138, 15));
     text(onTime, "Time (Now) : ", bounds(6, 16, 100, 15));
-    label(onTime, pick(m.timesceduleh, m.timescedulehx), id(Idtimesceduleh, Idtimescedulehx), bounds(110, 16, 138, 15));
+    label(onTime, p.now.model, p.now.id, bounds(110, 16, 138, 15));
 
-    const HWND process = panel(band, pick(m.Panelprocess, m.Panelprocessx), id(IdPanelprocess, IdPanelprocessx), at);
+    const HWND process = panel(band, p.process.model, p.process.id, at);
     text(process, "Detecting Process :", bounds(6, 8, 104, 16));
-    label(process, pick(m.processnow, m.processnowx), id(Idprocessnow, Idprocessnowx), bounds(112, 8, 136, 16));
+    label(process, p.processNow.model, p.processNow.id, bounds(112, 8, 136, 16));
 
-    const HWND cpu = panel(band, pick(m.Panelcpu, m.Panelcpux), id(IdPanelcpu, IdPanelcpux), at);
+    const HWND cpu = panel(band, p.cpu.model, p.cpu.id, at);
     text(cpu, "Percent Usage :", bounds(6, 1, 86, 15));
-    label(cpu, pick(m.cpuusage, m.cpuusagex), id(Idcpuusage, Idcpuusagex), bounds(94, 1, 80, 15));
+    label(cpu, p.cpuUsage.model, p.cpuUsage.id, bounds(94, 1, 80, 15));
     text(cpu, "Time : ", bounds(6, 16, 40, 15));
-    label(cpu, pick(m.cputime, m.cputimex), id(Idcputime, Idcputimex), bounds(48, 16, 40, 15));
+    label(cpu, p.cpuTime.model, p.cpuTime.id, bounds(48, 16, 40, 15));
     text(cpu, "second", bounds(90, 16, 50, 15));
-    edit(cpu, pick(m.cpuusagedt, m.cpuusagedtx), id(Idcpuusagedt, Idcpuusagedtx), bounds(180, 4, 60, 21));
+    edit(cpu, p.cpuDetail.model, p.cpuDetail.id, bounds(180, 4, 60, 21));
 
-    const HWND battery
-        = panel(band, pick(m.Panelbattlife, m.Panelbattlifex), id(IdPanelbattlife, IdPanelbattlifex), at);
+    const HWND battery = panel(band, p.battery.model, p.battery.id, at);
     text(battery, "Battery Life : ", bounds(6, 8, 76, 16));
-    label(battery, pick(m.battlife, m.battlifex), id(Idbattlife, Idbattlifex), bounds(84, 8, 80, 16));
-    label(battery, pick(m.battlifeh, m.battlifehx), id(Idbattlifeh, Idbattlifehx), bounds(170, 8, 70, 16));
-    if (network)
-        stack({ &m.Panelcountdwnx, &m.Panelontimex, &m.Panelprocessx, &m.Panelcpux, &m.Panelbattlifex });
-    else
-        stack({ &m.Panelcountdwn, &m.Panelontime, &m.Panelprocess, &m.Panelcpu, &m.Panelbattlife });
+    label(battery, p.batteryLife.model, p.batteryLife.id, bounds(84, 8, 80, 16));
+    label(battery, p.batteryClock.model, p.batteryClock.id, bounds(170, 8, 70, 16));
+    stack({ &p.countdown.model, &p.onTime.model, &p.process.model, &p.cpu.model, &p.battery.model });
 }
 
 // The tray icon and its menu PopupMenu1, whose items run the window's handlers.

@@ -159,14 +159,24 @@ private:
     using Refresher = std::function<void()>;
     using Notification = std::function<void(UINT code)>;
     struct LinkState;
+    // A control's model and id.
+    template <typename Model> struct Part {
+        Model& model;
+        int id;
+    };
+    struct EventParts;
+    struct ProgressParts;
 
     void buildBanner(HWND band);
     void buildTargetSelector(HWND band);
     void buildLocalSet(HWND set);
     void buildNetworkSet(HWND set);
+    void buildEvents(HWND set, const EventParts& parts);
     void buildActionOptions(HWND band);
     void buildButtons(HWND band);
-    void buildProgress(HWND band, bool network);
+    void buildLocalProgress(HWND band);
+    void buildNetworkProgress(HWND band);
+    void buildProgress(HWND band, const ProgressParts& parts);
     void buildTray();
 
     HWND band(TPanel& model, int id);
