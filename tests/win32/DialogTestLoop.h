@@ -1,6 +1,6 @@
 #pragma once
 
-// The event loop of the dialog tests: the core's mirrored timers stand still until a test fires
+// The event loop of the in-process window tests: the core's mirrored timers stand still until a test fires
 // them, one tick at a time, as the window system's timer would.
 
 #include "core/UiEvents.h"

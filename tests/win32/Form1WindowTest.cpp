@@ -15,6 +15,7 @@
 #include "ui/win32/Unit1.h"
 #include "ui/win32/Unit4.h"
 #include "ui/win32/Win32WindowSystem.h"
+#include "win32/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,99 +32,6 @@ namespace vespern::test {
 namespace {
 
 using namespace vespern::ui;
-
-std::string utf8(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    const int size
-        = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string converted(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(
-        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), converted.data(), size, nullptr, nullptr);
-    return converted;
-}
-
-// The control of that id anywhere inside parent.
-HWND Control(HWND parent, int id)
-{
-    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetDlgCtrlID(child) == id)
-            return child;
-        if (const HWND inside = Control(child, id))
-            return inside;
-    }
-    return nullptr;
-}
-
-// A click, a pick and a typed text as the controls report them to their window.
-void Click(HWND button)
-{
-    SendMessageW(button, BM_CLICK, 0, 0);
-}
-
-void Select(HWND combo, int index)
-{
-    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(
-        GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
-void SetText(HWND edit, const std::string& text)
-{
-    SetWindowTextA(edit, text.c_str()); // the edit reports it with EN_CHANGE
-}
-
-std::string Text(HWND window)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return utf8(text);
-}
-
-std::vector<std::string> Items(HWND combo)
-{
-    std::vector<std::string> items;
-    const auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const auto index = static_cast<WPARAM>(i);
-        std::wstring item(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
-        item.resize(
-            static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()))));
-        items.push_back(utf8(item));
-    }
-    return items;
-}
-
-bool Visible(HWND window)
-{
-    return IsWindowVisible(window) != FALSE;
-}
-
-bool Enabled(HWND window)
-{
-    return IsWindowEnabled(window) != FALSE;
-}
-
-// Runs the messages until pred() holds or the time is up, waiting for messages in between.
-bool PumpUntil(const std::function<bool()>& pred, int timeoutMs)
-{
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-    for (;;) {
-        MSG message {};
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (pred())
-            return true;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end)
-            return false;
-        MsgWaitForMultipleObjects(
-            0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 10)), QS_ALLINPUT);
-    }
-}
 
 // The program's windows over the recording platform in its dry run, made in the start-up order,
 // with the main window shown.

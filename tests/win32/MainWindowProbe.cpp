@@ -7,34 +7,13 @@
 // It waits up to 20 seconds for the window to exist and then for the program to wait for input;
 // exit status 1 when the window never comes.
 
-#include "ui/win32/WindowsApi.h"
+#include "win32/support/WindowDriver.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 namespace {
-
-std::string utf8(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    const int size
-        = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string converted(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(
-        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), converted.data(), size, nullptr, nullptr);
-    return converted;
-}
-
-std::string text(HWND window)
-{
-    // Sent, not GetWindowTextW: that reads only the caption of another program's controls.
-    std::wstring buffer(static_cast<std::size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    buffer.resize(static_cast<std::size_t>(
-        ::SendMessageW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()))));
-    return utf8(buffer);
-}
 
 std::string className(HWND window)
 {
@@ -81,17 +60,11 @@ HWND findMainWindow()
 
 BOOL CALLBACK printControl(HWND control, LPARAM)
 {
-    print("text=" + text(control));
+    print("text=" + vespern::test::Text(control));
     if (className(control) != "ComboBox")
         return TRUE;
-    const auto count = ::SendMessageW(control, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const auto index = static_cast<WPARAM>(i);
-        std::wstring item(static_cast<std::size_t>(::SendMessageW(control, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
-        item.resize(static_cast<std::size_t>(
-            ::SendMessageW(control, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()))));
-        print("item=" + utf8(item));
-    }
+    for (const auto& item : vespern::test::Items(control))
+        print("item=" + item);
     return TRUE;
 }
 
@@ -137,7 +110,7 @@ int main(int argc, char** argv)
         ::GetClientRect(window, &client);
         print("visible=" + std::to_string(::IsWindowVisible(window) != FALSE ? 1 : 0));
         print("client=" + std::to_string(client.right) + "x" + std::to_string(client.bottom));
-        print("title=" + text(window));
+        print("title=" + vespern::test::Text(window));
         print("tray=" + std::to_string(trayWindow(window) != nullptr ? 1 : 0));
     } else if (command == "texts") {
         ::EnumChildWindows(window, printControl, 0);

@@ -18,6 +18,11 @@ start)
         "$VESPERN_WINESERVER" -w
     fi
     "$VESPERN_WINESERVER" -p </dev/null >/dev/null 2>&1
+    # Xvfb has no window manager, and for the windows Wine leaves to one, every hide or destroy
+    # of a shown window waits 2 s for a window-manager state that never comes (the main window's
+    # end, the standalone tray's when the last icon goes, each dialog's hide). Wine manages the
+    # windows itself instead, as Windows does.
+    "${VESPERN_WINE:-wine}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     # Wine's own services (services.exe, explorer...) start with the first program and live as
     # long as the wineserver: started here, away from any test's output, which ctest would
     # otherwise wait on until its time-out.

@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "components/GdiTextRenderer.h"
 #include "components/JpegPicture.h"
 #include "components/PopupMenu.h"
 #include "components/ResourceIds.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace vespern::ui {
@@ -164,45 +166,11 @@ LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-// A child control with its font, at a rectangle of its parent's client area.
-HWND createControl(
-    HWND parent, const char* className, const char* text, DWORD style, RECT at, int id, HFONT font, DWORD exStyle = 0)
+HWND createPanel(HWND parent, int id, RECT at, COLORREF colour)
 {
-    const HWND window = ::CreateWindowExA(exStyle, className, text, style | WS_CHILD, at.left, at.top,
-        at.right - at.left, at.bottom - at.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        ::GetModuleHandleA(nullptr), nullptr);
-    ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return window;
-}
-
-void registerClass(const char* name, WNDPROC procedure, HBRUSH background)
-{
-    WNDCLASSEXA windowClass {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.hIcon = ::LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(1)); // the program's icon
-    windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    windowClass.hbrBackground = background;
-    windowClass.lpszClassName = name;
-    ::RegisterClassExA(&windowClass); // fails harmlessly once registered
-}
-
-void registerPanelClass()
-{
-    WNDCLASSEXA panelClass {};
-    panelClass.cbSize = sizeof panelClass;
-    panelClass.lpfnWndProc = panelProcedure;
-    panelClass.hInstance = ::GetModuleHandleA(nullptr);
-    panelClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    panelClass.lpszClassName = PanelClass;
-    ::RegisterClassExA(&panelClass); // fails harmlessly once registered
-}
-
-HWND createPanel(HWND parent, int id, RECT at, COLORREF colour, HFONT font)
-{
-    const HWND window = createControl(parent, PanelClass, "", WS_CHILD | WS_VISIBLE, at, id, font, WS_EX_CONTROLPARENT);
-    ::SetPropA(window, PanelFontProperty, font);
+    RegisterControlClass(PanelClass, panelProcedure);
+    const HWND window = CreateControl(parent, PanelClass, "", WS_VISIBLE, at, id, WS_EX_CONTROLPARENT);
+    ::SetPropA(window, PanelFontProperty, WindowFont());
     ::SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
     return window;
 }
@@ -221,25 +189,6 @@ bool sameSecond(const SYSTEMTIME& a, const SYSTEMTIME& b)
 
 } // namespace
 
-// An owned font of the windows' face, Tahoma.
-struct TForm1::Font {
-    Font(int points, int weight)
-    {
-        LOGFONTA description {};
-        description.lfCharSet = DEFAULT_CHARSET;
-        lstrcpynA(description.lfFaceName, "Tahoma", LF_FACESIZE);
-        const HDC screen = ::GetDC(nullptr);
-        description.lfHeight = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-        ::ReleaseDC(nullptr, screen);
-        description.lfWeight = weight;
-        handle = ::CreateFontIndirectA(&description);
-    }
-    ~Font() { ::DeleteObject(handle); }
-    Font(const Font&) = delete;
-    Font& operator=(const Font&) = delete;
-    HFONT handle = nullptr;
-};
-
 struct TForm1::LinkState {
     TForm1* form;
     void (TForm1Model::*move)();
@@ -251,20 +200,15 @@ struct TForm1::LinkState {
 TForm1::TForm1(TForm1Model& model, UiEvents& events)
     : model_(model)
     , events_(events)
-    , windowFont_(std::make_unique<Font>(8, FW_NORMAL))
-    , boldFont_(std::make_unique<Font>(8, FW_BOLD))
-    , linkFont_(std::make_unique<Font>(8, FW_NORMAL))
-    , hoverFont_(std::make_unique<Font>(9, FW_NORMAL))
+    // The window font's face and height in bold, for the computer name; a point larger for a
+    // link under the mouse.
+    , boldFont_(CreateGdiFont({ .Height = 11, .Bold = true }))
+    , hoverFont_(CreateGdiFont({ .Height = 12 }))
 {
-    registerPanelClass();
-    registerClass(MainWindowClass, windowProcedure, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    RECT frame = bounds(0, 0, ClientWidth,
+    CreateNative(MainWindowClass, model_.Caption.c_str(), MainWindowStyle, MainWindowExStyle, ClientWidth,
         model_.Panel22.Height + model_.Panel3.Height + model_.Panel9.Height + model_.Panel7.Height
-            + model_.Panel2.Height);
-    ::AdjustWindowRectEx(&frame, MainWindowStyle, FALSE, MainWindowExStyle);
-    ::CreateWindowExA(MainWindowExStyle, MainWindowClass, model_.Caption.c_str(), MainWindowStyle, CW_USEDEFAULT,
-        CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-        ::GetModuleHandleA(nullptr), this);
+            + model_.Panel2.Height,
+        nullptr);
     tooltips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
 
@@ -275,13 +219,14 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
     buildNetworkSet(panel(middle, model_.Panel5, IdPanel5, { 0, 0 }));
     buildActionOptions(band(model_.Panel7, IdPanel7));
     buildButtons(band(model_.Panel2, IdPanel2));
-    buildProgress(band(model_.Panelproggressx, IdPanelproggressx), true);
-    buildProgress(band(model_.Panelproggress, IdPanelproggress), false);
+    buildNetworkProgress(band(model_.Panelproggressx, IdPanelproggressx));
+    buildLocalProgress(band(model_.Panelproggress, IdPanelproggress));
     buildTray();
 
     // Centred on the desktop's work area, at the height it opens with.
     RECT work {};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT frame {};
     ::GetWindowRect(Handle(), &frame);
     ::SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
         work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2, 0, 0,
@@ -298,13 +243,6 @@ TForm1::~TForm1()
     trayIcon1_.reset();
     for (const auto& [window, state] : links_)
         ::RemoveWindowSubclass(window, linkProcedure, reinterpret_cast<UINT_PTR>(state.get()));
-    if (window_ != nullptr)
-        ::DestroyWindow(window_);
-}
-
-HWND TForm1::create(HWND parent, const char* className, const char* text, DWORD style, RECT at, int id, DWORD exStyle)
-{
-    return createControl(parent, className, text, style, at, id, windowFont_->handle, exStyle);
 }
 
 void TForm1::handle(const std::function<void()>& handler)
@@ -321,8 +259,7 @@ HWND TForm1::band(TPanel& model, int id)
 
 HWND TForm1::panel(HWND parent, TPanel& model, int id, POINT at)
 {
-    const HWND window
-        = createPanel(parent, id, bounds(at.x, at.y, model.Width, model.Height), NoColour, windowFont_->handle);
+    const HWND window = createPanel(parent, id, bounds(at.x, at.y, model.Width, model.Height), NoColour);
     refreshers_.push_back([this, window, &model] {
         setVisible(window, model.Visible && !covered(model));
         setEnabled(window, model.Enabled);
@@ -349,8 +286,7 @@ bool TForm1::covered(const TPanel& panel) const
 
 HWND TForm1::group(HWND parent, const TControl& model, const std::string& caption, int id, RECT at)
 {
-    const HWND window
-        = create(parent, "BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX, at, id);
+    const HWND window = CreateControl(parent, "BUTTON", caption.c_str(), WS_VISIBLE | WS_GROUP | BS_GROUPBOX, at, id);
     refreshers_.push_back([window, &model] {
         setVisible(window, model.Visible);
         setEnabled(window, model.Enabled);
@@ -394,7 +330,7 @@ void TForm1::hint(HWND control, const TControl& model)
 // A label is read by its text (the computer name, a time left); its hint describes it.
 HWND TForm1::label(HWND parent, TLabel& model, int id, RECT at, DWORD style)
 {
-    const HWND window = create(parent, "STATIC", model.Caption.c_str(), WS_CHILD | style, inGroup(at), id);
+    const HWND window = CreateControl(parent, "STATIC", model.Caption.c_str(), style, inGroup(at), id);
     hint(window, model);
     refreshers_.push_back([this, window, &model, enclosing = enclosing_] {
         applyControl(window, model, enclosing);
@@ -405,18 +341,17 @@ HWND TForm1::label(HWND parent, TLabel& model, int id, RECT at, DWORD style)
 
 HWND TForm1::text(HWND parent, const char* caption, RECT at)
 {
-    return create(parent, "STATIC", caption, WS_CHILD | WS_VISIBLE | SS_LEFT, inGroup(at), NoId);
+    return CreateControl(parent, "STATIC", caption, WS_VISIBLE | SS_LEFT, inGroup(at), NoId);
 }
 
 // An integer field with its arrows; the arrows keep the value in the model's range, and the
 // text goes to the model whenever it changes (typed or stepped).
 void TForm1::spin(HWND parent, TSpinEdit& model, int id, RECT at)
 {
-    const HWND field = create(parent, "EDIT", model.Text.c_str(), WS_CHILD | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
-        inGroup(at), id, WS_EX_CLIENTEDGE);
-    const HWND arrows = create(parent, UPDOWN_CLASSA, "",
-        WS_CHILD | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_ALIGNRIGHT | UDS_NOTHOUSANDS, inGroup(bounds(0, 0, 0, 0)),
-        id + 1);
+    const HWND field = CreateControl(
+        parent, "EDIT", model.Text.c_str(), WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, inGroup(at), id, WS_EX_CLIENTEDGE);
+    const HWND arrows = CreateControl(parent, UPDOWN_CLASSA, "",
+        UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_ALIGNRIGHT | UDS_NOTHOUSANDS, inGroup(bounds(0, 0, 0, 0)), id + 1);
     ::SendMessageA(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
     ::SendMessageA(arrows, UDM_SETRANGE32, static_cast<WPARAM>(model.MinValue), model.MaxValue);
     hint(field, model);
@@ -449,8 +384,8 @@ void TForm1::spin(HWND parent, TSpinEdit& model, int id, RECT at)
 HWND TForm1::list(HWND parent, TComboBox& model, int id, RECT at, void (TForm1Model::*change)())
 {
     at.bottom = at.top + ListDropHeight;
-    const HWND window = create(
-        parent, "COMBOBOX", "", WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, inGroup(at), id);
+    const HWND window = CreateControl(
+        parent, "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, inGroup(at), id);
     hint(window, model);
     commands_[id] = [this, window, &model, change](UINT code) {
         if (code == CBN_SELCHANGE) {
@@ -497,7 +432,7 @@ HWND TForm1::list(HWND parent, TComboBox& model, int id, RECT at, void (TForm1Mo
 void TForm1::check(HWND parent, TCheckBox& model, int id, RECT at, void (TForm1Model::*click)())
 {
     const HWND window
-        = create(parent, "BUTTON", model.Caption.c_str(), WS_CHILD | WS_TABSTOP | BS_AUTOCHECKBOX, inGroup(at), id);
+        = CreateControl(parent, "BUTTON", model.Caption.c_str(), WS_TABSTOP | BS_AUTOCHECKBOX, inGroup(at), id);
     hint(window, model);
     commands_[id] = [this, window, &model, click](UINT code) {
         if (code != BN_CLICKED)
@@ -521,7 +456,7 @@ void TForm1::check(HWND parent, TCheckBox& model, int id, RECT at, void (TForm1M
 HWND TForm1::button(HWND parent, TButton& model, int id, RECT at, int picture, std::function<void()> click)
 {
     const HWND window
-        = create(parent, "BUTTON", model.Caption.c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, inGroup(at), id);
+        = CreateControl(parent, "BUTTON", model.Caption.c_str(), WS_TABSTOP | BS_PUSHBUTTON, inGroup(at), id);
     buttonPictures_.Attach(window, picture);
     hint(window, model);
     commands_[id] = [this, click = std::move(click)](UINT code) {
@@ -537,8 +472,8 @@ HWND TForm1::button(HWND parent, TButton& model, int id, RECT at, int picture, s
 
 void TForm1::edit(HWND parent, TEdit& model, int id, RECT at)
 {
-    const HWND window = create(
-        parent, "EDIT", model.Text.c_str(), WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL, inGroup(at), id, WS_EX_CLIENTEDGE);
+    const HWND window = CreateControl(
+        parent, "EDIT", model.Text.c_str(), WS_TABSTOP | ES_AUTOHSCROLL, inGroup(at), id, WS_EX_CLIENTEDGE);
     hint(window, model);
     // Every change of the text, typed, pasted or set as a whole.
     commands_[id] = [this, window, &model](UINT code) {
@@ -558,7 +493,7 @@ void TForm1::edit(HWND parent, TEdit& model, int id, RECT at)
 void TForm1::picker(HWND parent, TDateTimePickerEx& model, int id, RECT at)
 {
     const HWND window
-        = create(parent, DATETIMEPICK_CLASSA, "", WS_CHILD | WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN, inGroup(at), id);
+        = CreateControl(parent, DATETIMEPICK_CLASSA, "", WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN, inGroup(at), id);
     hint(window, model);
     notifications_[id] = [this, window, &model](UINT code) {
         if (code != DTN_DATETIMECHANGE)
@@ -607,7 +542,7 @@ void TForm1::link(HWND band, TLabel& model, int id, RECT at, void (TForm1Model::
             handle([this, click] { (model_.*click)(); });
     };
     refreshers_.push_back([this, window, &model] {
-        const HFONT wanted = model.FontSize > 8 ? hoverFont_->handle : linkFont_->handle;
+        const HFONT wanted = model.FontSize > 8 ? hoverFont_.get() : WindowFont();
         if (reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)) == wanted)
             return;
         ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), FALSE);
@@ -676,8 +611,8 @@ void TForm1::buildTargetSelector(HWND band)
     for (std::size_t i = 0; i < model.Items.size(); ++i) {
         const int id = IdRadioGroup1Item0 + static_cast<int>(i);
         // The first item starts the group; the arrow keys move within it.
-        const DWORD style = WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
-        const HWND item = create(band, "BUTTON", model.Items[i].c_str(), style,
+        const DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
+        const HWND item = CreateControl(band, "BUTTON", model.Items[i].c_str(), style,
             inGroup(bounds(8 + static_cast<int>(i) * 108, 18, i == 0 ? 106 : 124, 20)), id);
         hint(item, model);
         commands_[id] = [this, i](UINT code) {
@@ -709,56 +644,79 @@ void TForm1::buildTargetSelector(HWND band)
     });
 }
 
+// The models and ids of one computer's choice of event, the settings of each event and its
+// choice of action: the local computer's or the network computer's, built alike.
+struct TForm1::EventParts {
+    Part<TGroupBox> events;
+    Part<TComboBox> eventList;
+    void (TForm1Model::*eventChange)();
+    Part<TPanel> countdown;
+    Part<TSpinEdit> minutes;
+    Part<TPanel> onTime;
+    Part<TDateTimePickerEx> time;
+    Part<TPanel> process;
+    Part<TComboBox> processList;
+    Part<TPanel> cpu;
+    Part<TSpinEdit> cpuPercent;
+    Part<TSpinEdit> cpuSeconds;
+    Part<TPanel> battery;
+    Part<TSpinEdit> batteryPercent;
+    Part<TPanel> noEvent; // shown while no event is chosen
+    std::optional<Part<TLabel>> noEventText; // unless the panel's caption says it
+    Part<TGroupBox> actions;
+    Part<TComboBox> actionList;
+};
+
+// The models and ids of one computer's progress band: a panel for each event, only the running
+// event's shown.
+struct TForm1::ProgressParts {
+    Part<TPanel> countdown;
+    Part<TLabel> timeLeft;
+    Part<TLabel> timeLeftClock;
+    Part<TPanel> countdownBar;
+    Part<TPanel> countdownTrack;
+    Part<TPanel> onTime;
+    Part<TLabel> scheduled;
+    Part<TLabel> now;
+    Part<TPanel> process;
+    Part<TLabel> processNow;
+    Part<TPanel> cpu;
+    Part<TLabel> cpuUsage;
+    Part<TLabel> cpuTime;
+    Part<TEdit> cpuDetail;
+    Part<TPanel> battery;
+    Part<TLabel> batteryLife;
+    Part<TLabel> batteryClock;
+};
+
 void TForm1::buildLocalSet(HWND set)
 {
     auto& m = model_;
     group(set, m.GroupBox7, m.GroupBox7.Caption, IdGroupBox7, bounds(9, 2, 241, 47));
     computerName_ = label(set, m.Label3, IdLabel3, bounds(8, 18, 225, 20), SS_CENTER);
-    ::SendMessageA(computerName_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_->handle), FALSE);
+    ::SendMessageA(computerName_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
     endGroup();
-
-    // The settings panels start a new group, so that the arrow keys stay in the list above.
-    group(set, m.GroupBox2, m.GroupBox2.Caption, IdGroupBox2, bounds(9, 52, 241, 83));
-    list(set, m.ComboBox2, IdComboBox2, bounds(12, 18, 217, 21), &TForm1Model::ComboBox2Change);
-    const POINT settings { 9 + 12, 52 + 46 };
-    endGroup();
-    const TControl* events = &m.GroupBox2;
-    const auto inEvents = [this, events] { enclosing_ = events; };
-
-    const HWND countdown = panel(set, m.Panel4, IdPanel4, settings);
-    inEvents();
-    text(countdown, "Set Timer", bounds(4, 6, 60, 18));
-    spin(countdown, m.Timer, IdTimer, bounds(66, 4, 80, 21));
-    text(countdown, "Minutes", bounds(152, 6, 60, 18));
-    const HWND onTime = panel(set, m.Panel10, IdPanel10, settings);
-    inEvents();
-    text(onTime, "On Time : ", bounds(4, 6, 60, 18));
-    picker(onTime, m.DateTimePickerEx1, IdDateTimePickerEx1, bounds(66, 4, 137, 21));
-    const HWND process = panel(set, m.Panel11, IdPanel11, settings);
-    inEvents();
-    text(process, "Proccess :", bounds(4, 6, 60, 18));
-    list(process, m.proccesscombo, Idproccesscombo, bounds(66, 4, 148, 21), nullptr);
-    const HWND cpu = panel(set, m.Panel12, IdPanel12, settings);
-    inEvents();
-    text(cpu, "Below", bounds(4, 6, 34, 18));
-    spin(cpu, m.SpinEdit1, IdSpinEdit1, bounds(40, 4, 50, 21));
-    text(cpu, "%    For", bounds(94, 6, 46, 18));
-    spin(cpu, m.Edit2, IdEdit2, bounds(142, 4, 50, 21));
-    text(cpu, "s", bounds(198, 6, 14, 18));
-    const HWND battery = panel(set, m.Panel13, IdPanel13, settings);
-    inEvents();
-    text(battery, "Below", bounds(4, 6, 34, 18));
-    spin(battery, m.SpinEdit2, IdSpinEdit2, bounds(40, 4, 50, 21));
-    text(battery, "%", bounds(94, 6, 14, 18));
-    const HWND placeholder = panel(set, m.Panel21, IdPanel21, settings);
-    inEvents();
-    label(placeholder, m.Label30, IdLabel30, bounds(0, 8, 217, 16), SS_CENTER);
-    endGroup();
-    stack({ &m.Panel4, &m.Panel10, &m.Panel11, &m.Panel12, &m.Panel13, &m.Panel21 });
-
-    group(set, m.GroupBox1, m.GroupBox1.Caption, IdGroupBox1, bounds(9, 140, 241, 57));
-    list(set, m.ComboBox1, IdComboBox1, bounds(12, 22, 217, 21), nullptr);
-    endGroup();
+    buildEvents(set,
+        {
+            .events = { m.GroupBox2, IdGroupBox2 },
+            .eventList = { m.ComboBox2, IdComboBox2 },
+            .eventChange = &TForm1Model::ComboBox2Change,
+            .countdown = { m.Panel4, IdPanel4 },
+            .minutes = { m.Timer, IdTimer },
+            .onTime = { m.Panel10, IdPanel10 },
+            .time = { m.DateTimePickerEx1, IdDateTimePickerEx1 },
+            .process = { m.Panel11, IdPanel11 },
+            .processList = { m.proccesscombo, Idproccesscombo },
+            .cpu = { m.Panel12, IdPanel12 },
+            .cpuPercent = { m.SpinEdit1, IdSpinEdit1 },
+            .cpuSeconds = { m.Edit2, IdEdit2 },
+            .battery = { m.Panel13, IdPanel13 },
+            .batteryPercent = { m.SpinEdit2, IdSpinEdit2 },
+            .noEvent = { m.Panel21, IdPanel21 },
+            .noEventText = Part<TLabel> { m.Label30, IdLabel30 },
+            .actions = { m.GroupBox1, IdGroupBox1 },
+            .actionList = { m.ComboBox1, IdComboBox1 },
+        });
 }
 
 void TForm1::buildNetworkSet(HWND set)
@@ -768,45 +726,67 @@ void TForm1::buildNetworkSet(HWND set)
     edit(set, m.Edit1, IdEdit1, bounds(8, 17, 158, 21));
     button(set, m.BitBtn5, IdBitBtn5, bounds(168, 14, 65, 25), PictureButtonBrowse, [this] { model_.BitBtn5Click(); });
     endGroup();
+    buildEvents(set,
+        {
+            .events = { m.GroupBox5, IdGroupBox5 },
+            .eventList = { m.ComboBox4, IdComboBox4 },
+            .eventChange = &TForm1Model::ComboBox4Change,
+            .countdown = { m.Pcountdwn, IdPcountdwn },
+            .minutes = { m.timerx, Idtimerx },
+            .onTime = { m.Pontime, IdPontime },
+            .time = { m.DateTimePickerEx2, IdDateTimePickerEx2 },
+            .process = { m.Pprocess, IdPprocess },
+            .processList = { m.proccesscombox, Idproccesscombox },
+            .cpu = { m.Pcpuusage, IdPcpuusage },
+            .cpuPercent = { m.SpinEdit5, IdSpinEdit5 },
+            .cpuSeconds = { m.SpinEdit6, IdSpinEdit6 },
+            .battery = { m.Pbattlow, IdPbattlow },
+            .batteryPercent = { m.SpinEdit4, IdSpinEdit4 },
+            .noEvent = { m.Panel6, IdPanel6 },
+            .noEventText = std::nullopt,
+            .actions = { m.GroupBox4, IdGroupBox4 },
+            .actionList = { m.ComboBox3, IdComboBox3 },
+        });
+}
 
-    group(set, m.GroupBox5, m.GroupBox5.Caption, IdGroupBox5, bounds(9, 52, 241, 83));
-    list(set, m.ComboBox4, IdComboBox4, bounds(12, 18, 217, 21), &TForm1Model::ComboBox4Change);
+void TForm1::buildEvents(HWND set, const EventParts& p)
+{
+    // The settings panels start a new group, so that the arrow keys stay in the list above.
+    group(set, p.events.model, p.events.model.Caption, p.events.id, bounds(9, 52, 241, 83));
+    list(set, p.eventList.model, p.eventList.id, bounds(12, 18, 217, 21), p.eventChange);
     const POINT settings { 9 + 12, 52 + 46 };
     endGroup();
-    const TControl* events = &m.GroupBox5;
-    const auto inEvents = [this, events] { enclosing_ = events; };
+    // The settings lie beside the group box, not in it, and are enabled only while it is.
+    enclosing_ = &p.events.model;
 
-    const HWND countdown = panel(set, m.Pcountdwn, IdPcountdwn, settings);
-    inEvents();
+    const HWND countdown = panel(set, p.countdown.model, p.countdown.id, settings);
     text(countdown, "Set Timer", bounds(4, 6, 60, 18));
-    spin(countdown, m.timerx, Idtimerx, bounds(66, 4, 80, 21));
+    spin(countdown, p.minutes.model, p.minutes.id, bounds(66, 4, 80, 21));
     text(countdown, "Minutes", bounds(152, 6, 60, 18));
-    const HWND onTime = panel(set, m.Pontime, IdPontime, settings);
-    inEvents();
+    const HWND onTime = panel(set, p.onTime.model, p.onTime.id, settings);
     text(onTime, "On Time : ", bounds(4, 6, 60, 18));
-    picker(onTime, m.DateTimePickerEx2, IdDateTimePickerEx2, bounds(66, 4, 137, 21));
-    const HWND process = panel(set, m.Pprocess, IdPprocess, settings);
-    inEvents();
+    picker(onTime, p.time.model, p.time.id, bounds(66, 4, 137, 21));
+    const HWND process = panel(set, p.process.model, p.process.id, settings);
     text(process, "Proccess :", bounds(4, 6, 60, 18));
-    list(process, m.proccesscombox, Idproccesscombox, bounds(66, 4, 148, 21), nullptr);
-    const HWND cpu = panel(set, m.Pcpuusage, IdPcpuusage, settings);
-    inEvents();
+    list(process, p.processList.model, p.processList.id, bounds(66, 4, 148, 21), nullptr);
+    const HWND cpu = panel(set, p.cpu.model, p.cpu.id, settings);
     text(cpu, "Below", bounds(4, 6, 34, 18));
-    spin(cpu, m.SpinEdit5, IdSpinEdit5, bounds(40, 4, 50, 21));
+    spin(cpu, p.cpuPercent.model, p.cpuPercent.id, bounds(40, 4, 50, 21));
     text(cpu, "%    For", bounds(94, 6, 46, 18));
-    spin(cpu, m.SpinEdit6, IdSpinEdit6, bounds(142, 4, 50, 21));
+    spin(cpu, p.cpuSeconds.model, p.cpuSeconds.id, bounds(142, 4, 50, 21));
     text(cpu, "s", bounds(198, 6, 14, 18));
-    const HWND battery = panel(set, m.Pbattlow, IdPbattlow, settings);
-    inEvents();
+    const HWND battery = panel(set, p.battery.model, p.battery.id, settings);
     text(battery, "Below", bounds(4, 6, 34, 18));
-    spin(battery, m.SpinEdit4, IdSpinEdit4, bounds(40, 4, 50, 21));
+    spin(battery, p.batteryPercent.model, p.batteryPercent.id, bounds(40, 4, 50, 21));
     text(battery, "%", bounds(94, 6, 14, 18));
-    panel(set, m.Panel6, IdPanel6, settings);
+    const HWND noEvent = panel(set, p.noEvent.model, p.noEvent.id, settings);
+    if (p.noEventText)
+        label(noEvent, p.noEventText->model, p.noEventText->id, bounds(0, 8, 217, 16), SS_CENTER);
     endGroup();
-    stack({ &m.Pcountdwn, &m.Pontime, &m.Pprocess, &m.Pcpuusage, &m.Pbattlow, &m.Panel6 });
+    stack({ &p.countdown.model, &p.onTime.model, &p.process.model, &p.cpu.model, &p.battery.model, &p.noEvent.model });
 
-    group(set, m.GroupBox4, m.GroupBox4.Caption, IdGroupBox4, bounds(9, 140, 241, 57));
-    list(set, m.ComboBox3, IdComboBox3, bounds(12, 22, 217, 21), nullptr);
+    group(set, p.actions.model, p.actions.model.Caption, p.actions.id, bounds(9, 140, 241, 57));
+    list(set, p.actionList.model, p.actionList.id, bounds(12, 22, 217, 21), nullptr);
     endGroup();
 }
 
@@ -832,57 +812,94 @@ void TForm1::buildButtons(HWND band)
         [this] { model_.BitBtn3Click(); });
 }
 
-void TForm1::buildProgress(HWND band, bool network)
+void TForm1::buildLocalProgress(HWND band)
 {
     auto& m = model_;
-    const POINT at { 3, 4 };
-    const auto pick = [network](auto& local, auto& remote) -> auto&
-    {
-        return network ? remote : local;
-    };
-    const auto id = [network](int local, int remote) { return network ? remote : local; };
+    buildProgress(band,
+        {
+            .countdown = { m.Panelcountdwn, IdPanelcountdwn },
+            .timeLeft = { m.timeleft, Idtimeleft },
+            .timeLeftClock = { m.timelefth, Idtimelefth },
+            .countdownBar = { m.Paneltimeleft, IdPaneltimeleft },
+            .countdownTrack = { m.Panel16, IdPanel16 },
+            .onTime = { m.Panelontime, IdPanelontime },
+            .scheduled = { m.timescedule, Idtimescedule },
+            .now = { m.timesceduleh, Idtimesceduleh },
+            .process = { m.Panelprocess, IdPanelprocess },
+            .processNow = { m.processnow, Idprocessnow },
+            .cpu = { m.Panelcpu, IdPanelcpu },
+            .cpuUsage = { m.cpuusage, Idcpuusage },
+            .cpuTime = { m.cputime, Idcputime },
+            .cpuDetail = { m.cpuusagedt, Idcpuusagedt },
+            .battery = { m.Panelbattlife, IdPanelbattlife },
+            .batteryLife = { m.battlife, Idbattlife },
+            .batteryClock = { m.battlifeh, Idbattlifeh },
+        });
+}
 
-    const HWND countdown
-        = panel(band, pick(m.Panelcountdwn, m.Panelcountdwnx), id(IdPanelcountdwn, IdPanelcountdwnx), at);
+void TForm1::buildNetworkProgress(HWND band)
+{
+    auto& m = model_;
+    buildProgress(band,
+        {
+            .countdown = { m.Panelcountdwnx, IdPanelcountdwnx },
+            .timeLeft = { m.timeleftx, Idtimeleftx },
+            .timeLeftClock = { m.timelefthx, Idtimelefthx },
+            .countdownBar = { m.Paneltimeleftx, IdPaneltimeleftx },
+            .countdownTrack = { m.Panel15, IdPanel15 },
+            .onTime = { m.Panelontimex, IdPanelontimex },
+            .scheduled = { m.timescedulex, Idtimescedulex },
+            .now = { m.timescedulehx, Idtimescedulehx },
+            .process = { m.Panelprocessx, IdPanelprocessx },
+            .processNow = { m.processnowx, Idprocessnowx },
+            .cpu = { m.Panelcpux, IdPanelcpux },
+            .cpuUsage = { m.cpuusagex, Idcpuusagex },
+            .cpuTime = { m.cputimex, Idcputimex },
+            .cpuDetail = { m.cpuusagedtx, Idcpuusagedtx },
+            .battery = { m.Panelbattlifex, IdPanelbattlifex },
+            .batteryLife = { m.battlifex, Idbattlifex },
+            .batteryClock = { m.battlifehx, Idbattlifehx },
+        });
+}
+
+void TForm1::buildProgress(HWND band, const ProgressParts& p)
+{
+    const POINT at { 3, 4 };
+    const HWND countdown = panel(band, p.countdown.model, p.countdown.id, at);
     text(countdown, "Time Left :", bounds(6, 2, 60, 16));
-    label(countdown, pick(m.timeleft, m.timeleftx), id(Idtimeleft, Idtimeleftx), bounds(68, 2, 130, 16));
-    label(countdown, pick(m.timelefth, m.timelefthx), id(Idtimelefth, Idtimelefthx), bounds(200, 2, 50, 16));
+    label(countdown, p.timeLeft.model, p.timeLeft.id, bounds(68, 2, 130, 16));
+    label(countdown, p.timeLeftClock.model, p.timeLeftClock.id, bounds(200, 2, 50, 16));
     // The bar repeats what the text says: a picture for the eye only, red over black.
-    const HWND bar
-        = panel(countdown, pick(m.Paneltimeleft, m.Paneltimeleftx), id(IdPaneltimeleft, IdPaneltimeleftx), { 6, 21 });
-    const HWND track = panel(countdown, pick(m.Panel16, m.Panel15), id(IdPanel16, IdPanel15), { 6, 21 });
+    const HWND bar = panel(countdown, p.countdownBar.model, p.countdownBar.id, { 6, 21 });
+    const HWND track = panel(countdown, p.countdownTrack.model, p.countdownTrack.id, { 6, 21 });
     ::SetWindowLongPtrA(bar, GWLP_USERDATA, static_cast<LONG_PTR>(RGB(0xFF, 0, 0)));
     ::SetWindowLongPtrA(track, GWLP_USERDATA, static_cast<LONG_PTR>(RGB(0, 0, 0)));
     for (const HWND window : { bar, track })
         ::SetWindowLongPtrA(window, GWL_STYLE, ::GetWindowLongPtrA(window, GWL_STYLE) | WS_CLIPSIBLINGS);
 
-    const HWND onTime = panel(band, pick(m.Panelontime, m.Panelontimex), id(IdPanelontime, IdPanelontimex), at);
+    const HWND onTime = panel(band, p.onTime.model, p.onTime.id, at);
     text(onTime, "Time (Scheduled) :", bounds(6, 1, 100, 15));
-    label(onTime, pick(m.timescedule, m.timescedulex), id(Idtimescedule, Idtimescedulex), bounds(110, 1, 138, 15));
+    label(onTime, p.scheduled.model, p.scheduled.id, bounds(110, 1, 138, 15));
     text(onTime, "Time (Now) : ", bounds(6, 16, 100, 15));
-    label(onTime, pick(m.timesceduleh, m.timescedulehx), id(Idtimesceduleh, Idtimescedulehx), bounds(110, 16, 138, 15));
+    label(onTime, p.now.model, p.now.id, bounds(110, 16, 138, 15));
 
-    const HWND process = panel(band, pick(m.Panelprocess, m.Panelprocessx), id(IdPanelprocess, IdPanelprocessx), at);
+    const HWND process = panel(band, p.process.model, p.process.id, at);
     text(process, "Detecting Process :", bounds(6, 8, 104, 16));
-    label(process, pick(m.processnow, m.processnowx), id(Idprocessnow, Idprocessnowx), bounds(112, 8, 136, 16));
+    label(process, p.processNow.model, p.processNow.id, bounds(112, 8, 136, 16));
 
-    const HWND cpu = panel(band, pick(m.Panelcpu, m.Panelcpux), id(IdPanelcpu, IdPanelcpux), at);
+    const HWND cpu = panel(band, p.cpu.model, p.cpu.id, at);
     text(cpu, "Percent Usage :", bounds(6, 1, 86, 15));
-    label(cpu, pick(m.cpuusage, m.cpuusagex), id(Idcpuusage, Idcpuusagex), bounds(94, 1, 80, 15));
+    label(cpu, p.cpuUsage.model, p.cpuUsage.id, bounds(94, 1, 80, 15));
     text(cpu, "Time : ", bounds(6, 16, 40, 15));
-    label(cpu, pick(m.cputime, m.cputimex), id(Idcputime, Idcputimex), bounds(48, 16, 40, 15));
+    label(cpu, p.cpuTime.model, p.cpuTime.id, bounds(48, 16, 40, 15));
     text(cpu, "second", bounds(90, 16, 50, 15));
-    edit(cpu, pick(m.cpuusagedt, m.cpuusagedtx), id(Idcpuusagedt, Idcpuusagedtx), bounds(180, 4, 60, 21));
+    edit(cpu, p.cpuDetail.model, p.cpuDetail.id, bounds(180, 4, 60, 21));
 
-    const HWND battery
-        = panel(band, pick(m.Panelbattlife, m.Panelbattlifex), id(IdPanelbattlife, IdPanelbattlifex), at);
+    const HWND battery = panel(band, p.battery.model, p.battery.id, at);
     text(battery, "Battery Life : ", bounds(6, 8, 76, 16));
-    label(battery, pick(m.battlife, m.battlifex), id(Idbattlife, Idbattlifex), bounds(84, 8, 80, 16));
-    label(battery, pick(m.battlifeh, m.battlifehx), id(Idbattlifeh, Idbattlifehx), bounds(170, 8, 70, 16));
-    if (network)
-        stack({ &m.Panelcountdwnx, &m.Panelontimex, &m.Panelprocessx, &m.Panelcpux, &m.Panelbattlifex });
-    else
-        stack({ &m.Panelcountdwn, &m.Panelontime, &m.Panelprocess, &m.Panelcpu, &m.Panelbattlife });
+    label(battery, p.batteryLife.model, p.batteryLife.id, bounds(84, 8, 80, 16));
+    label(battery, p.batteryClock.model, p.batteryClock.id, bounds(170, 8, 70, 16));
+    stack({ &p.countdown.model, &p.onTime.model, &p.process.model, &p.cpu.model, &p.battery.model });
 }
 
 // The tray icon and its menu PopupMenu1, whose items run the window's handlers.
@@ -1008,29 +1025,11 @@ LRESULT TForm1::colour(HWND control, HDC context)
         ::SetBkMode(context, TRANSPARENT);
         return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
     }
-    return ::DefWindowProcA(
-        Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context), reinterpret_cast<LPARAM>(control));
+    return NativeWindow::HandleMessage(
+        WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context), reinterpret_cast<LPARAM>(control));
 }
 
-LRESULT CALLBACK TForm1::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<TForm1*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-        created->window_ = window;
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* form = reinterpret_cast<TForm1*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (form == nullptr)
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        form->window_ = nullptr;
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-    return form->handleMessage(message, wParam, lParam);
-}
-
-LRESULT TForm1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND: {
@@ -1073,7 +1072,7 @@ LRESULT TForm1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
-    return ::DefWindowProcA(window_, message, wParam, lParam);
+    return NativeWindow::HandleMessage(message, wParam, lParam);
 }
 
 } // namespace vespern::ui

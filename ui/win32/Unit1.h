@@ -2,6 +2,8 @@
 
 #include "WindowsApi.h"
 #include "components/ButtonPictures.h"
+#include "components/GdiObject.h"
+#include "components/NativeWindow.h"
 #include "core/UiEvents.h"
 
 #include <functional>
@@ -140,32 +142,42 @@ enum TForm1Id : int {
 // The main window: bands stacked top to bottom, 259 pixels wide, a hidden band taking no room.
 // Each control shows the model's state again at every refresh (only what differs is touched) and
 // hands every change back through its notification, as one user-interface event.
-class TForm1 final {
+class TForm1 final : public NativeWindow {
 public:
     static constexpr int ClientWidth = 259;
 
     TForm1(TForm1Model& model, UiEvents& events);
-    ~TForm1();
+    ~TForm1() override;
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
-    HWND Handle() const { return window_; }
-
     void Refresh();
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     using Refresher = std::function<void()>;
     using Notification = std::function<void(UINT code)>;
-    struct Font;
     struct LinkState;
+    // A control's model and id.
+    template <typename Model> struct Part {
+        Model& model;
+        int id;
+    };
+    struct EventParts;
+    struct ProgressParts;
 
     void buildBanner(HWND band);
     void buildTargetSelector(HWND band);
     void buildLocalSet(HWND set);
     void buildNetworkSet(HWND set);
+    void buildEvents(HWND set, const EventParts& parts);
     void buildActionOptions(HWND band);
     void buildButtons(HWND band);
-    void buildProgress(HWND band, bool network);
+    void buildLocalProgress(HWND band);
+    void buildNetworkProgress(HWND band);
+    void buildProgress(HWND band, const ProgressParts& parts);
     void buildTray();
 
     HWND band(TPanel& model, int id);
@@ -194,11 +206,7 @@ private:
     // Shows and enables a control as the model and its enclosing group say.
     static void applyControl(HWND control, const TControl& model, const TControl* enclosing);
 
-    HWND create(
-        HWND parent, const char* className, const char* text, DWORD style, RECT bounds, int id, DWORD exStyle = 0);
     void handle(const std::function<void()>& handler);
-    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void layoutBands();
     void passFocusToReplacement();
     void applyShowRequests();
@@ -210,11 +218,8 @@ private:
 
     TForm1Model& model_;
     UiEvents& events_;
-    HWND window_ = nullptr; // set while the window is being created
-    std::unique_ptr<Font> windowFont_;
-    std::unique_ptr<Font> boldFont_;
-    std::unique_ptr<Font> linkFont_;
-    std::unique_ptr<Font> hoverFont_;
+    GdiObject<HFONT> boldFont_;
+    GdiObject<HFONT> hoverFont_;
     HWND tooltips_ = nullptr;
     std::unique_ptr<Picture> banner_;
     std::unique_ptr<TPopupMenu> popupMenu1_;

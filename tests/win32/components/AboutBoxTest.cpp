@@ -1,7 +1,8 @@
-#include "Pump.h"
 #include "support/RecordingDialogs.h"
 #include "ui/win32/Unit5.h"
 #include "ui/win32/components/GdiTextRenderer.h"
+#include "win32/DialogTestLoop.h"
+#include "win32/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -50,13 +51,6 @@ Shot shoot(HWND window)
     return shot;
 }
 
-// The About box runs no timer of the model's.
-class NoTimers final : public EventLoop {
-public:
-    std::unique_ptr<ViewTimer> CreateTimer(const std::string&, std::function<void()>) override { return nullptr; }
-    void EndMessageLoop() override { }
-};
-
 struct AboutBox : ::testing::Test {
     AboutBox()
     {
@@ -74,7 +68,7 @@ struct AboutBox : ::testing::Test {
 
     test::RecordingDialogs dialogs;
     TApplication application { dialogs };
-    NoTimers loop;
+    test::ManualLoop loop; // the About box runs no timer of the model's
     UiEvents events { application, loop };
     TForm5Model model;
     HWND mainWindow = ::CreateWindowExA(

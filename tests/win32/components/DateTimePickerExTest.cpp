@@ -1,4 +1,3 @@
-#include "Pump.h"
 #include "core/TApplication.h"
 #include "support/RecordingDialogs.h"
 #include "support/ScriptedPlatform.h"

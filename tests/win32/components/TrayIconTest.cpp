@@ -1,6 +1,6 @@
 #include "ui/win32/components/TrayIcon.h"
-#include "Pump.h"
 #include "ui/win32/components/PopupMenu.h"
+#include "win32/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 

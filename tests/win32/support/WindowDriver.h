@@ -1,15 +1,12 @@
 #pragma once
 
-// Drives native windows of this process through their controls, as the user's input would reach
-// them, for the in-process tests of the views.
+// Drives native windows through their controls, as the user's input would reach them, and reads
+// them back: for the in-process tests of the views and for the probe that reads the program's
+// main window from another process (the texts are asked for with messages, which cross it).
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#undef MessageBox
+#include "ui/win32/WindowsApi.h"
 
-#include <chrono>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,44 +14,86 @@
 namespace vespern::test {
 
 namespace detail {
-struct IdSearch {
-    int id;
-    HWND found;
-};
-inline BOOL CALLBACK matchId(HWND child, LPARAM data)
+
+inline std::string utf8(const std::wstring& text)
 {
-    auto* search = reinterpret_cast<IdSearch*>(data);
-    if (::GetDlgCtrlID(child) != search->id)
-        return TRUE;
-    search->found = child;
-    return FALSE;
+    if (text.empty())
+        return {};
+    const int size
+        = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string converted(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(
+        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), converted.data(), size, nullptr, nullptr);
+    return converted;
 }
+
+inline std::wstring wide(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring converted(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), converted.data(), size);
+    return converted;
+}
+
 } // namespace detail
 
-// The control of that id, among all the window's descendants.
+// The control of that id anywhere inside parent, the first in Z order, depth first.
 inline HWND Control(HWND parent, int id)
 {
-    detail::IdSearch search { id, nullptr };
-    ::EnumChildWindows(parent, detail::matchId, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (::GetDlgCtrlID(child) == id)
+            return child;
+        if (const HWND inside = Control(child, id))
+            return inside;
+    }
+    return nullptr;
 }
 
-// BM_CLICK, sent: the view's WM_COMMAND has run when it returns.
+// A click, sent: the view's WM_COMMAND has run when it returns.
 inline void Click(HWND button)
 {
-    ::SendMessageA(button, BM_CLICK, 0, 0);
+    ::SendMessageW(button, BM_CLICK, 0, 0);
 }
 
-// The window text, read with the W call, as UTF-8.
+// A pick in a drop-down list, reported to its parent as the list reports the user's.
+inline void Select(HWND combo, int index)
+{
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
+        reinterpret_cast<LPARAM>(combo));
+}
+
+// A text typed as a whole (UTF-8); an edit reports it with EN_CHANGE.
+inline void SetText(HWND edit, const std::string& text)
+{
+    ::SetWindowTextW(edit, detail::wide(text).c_str());
+}
+
+// The window text as UTF-8, asked with WM_GETTEXT: GetWindowText reads only the caption of
+// another process's controls.
 inline std::string Text(HWND window)
 {
-    std::vector<wchar_t> text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1);
-    ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), -1, out.data(), size, nullptr, nullptr);
-    out.resize(out.size() - 1);
-    return out;
+    std::wstring text(static_cast<std::size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return detail::utf8(text);
+}
+
+// A drop-down list's items as UTF-8.
+inline std::vector<std::string> Items(HWND combo)
+{
+    std::vector<std::string> items;
+    const auto count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const auto index = static_cast<WPARAM>(i);
+        std::wstring item(static_cast<std::size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+        item.resize(static_cast<std::size_t>(
+            ::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()))));
+        items.push_back(detail::utf8(item));
+    }
+    return items;
 }
 
 inline bool Visible(HWND window)
@@ -67,20 +106,26 @@ inline bool Enabled(HWND window)
     return ::IsWindowEnabled(window) != FALSE;
 }
 
-// Runs the message loop until pred() holds or timeoutMs passed, waiting for messages between
-// looks; returns pred().
+// Runs the messages waiting until pred() holds or timeoutMs passed, looking at least every 10 ms
+// (pred may wait on something no message announces); returns pred(). The messages already
+// waiting run first, even when pred() holds at once.
 inline bool PumpUntil(const std::function<bool()>& pred, int timeoutMs)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    MSG message {};
-    while (!pred() && std::chrono::steady_clock::now() < end) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
+        MSG message {};
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
             ::TranslateMessage(&message);
             ::DispatchMessageA(&message);
         }
+        if (pred())
+            return true;
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= end)
+            return false;
+        ::MsgWaitForMultipleObjects(
+            0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 10)), QS_ALLINPUT);
     }
-    return pred();
 }
 
 } // namespace vespern::test

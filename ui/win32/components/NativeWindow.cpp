@@ -13,27 +13,37 @@ NativeWindow::~NativeWindow()
     }
 }
 
-void NativeWindow::CreateNative(
-    const char* className, const char* title, DWORD style, DWORD exStyle, int clientWidth, int clientHeight, HWND owner)
+namespace {
+
+// Registers the class once per process: the arrow cursor, the program's icon, the background.
+void registerClass(const char* className, WNDPROC procedure, HBRUSH background)
 {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     WNDCLASSEXA windowClass {};
     windowClass.cbSize = sizeof windowClass;
-    if (::GetClassInfoExA(instance, className, &windowClass) == FALSE) {
-        windowClass = {};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = instance;
-        windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
-        windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = className;
-        ::RegisterClassExA(&windowClass);
-    }
+    if (::GetClassInfoExA(instance, className, &windowClass) != FALSE)
+        return;
+    windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = className;
+    ::RegisterClassExA(&windowClass);
+}
+
+} // namespace
+
+void NativeWindow::CreateNative(
+    const char* className, const char* title, DWORD style, DWORD exStyle, int clientWidth, int clientHeight, HWND owner)
+{
+    registerClass(className, procedure, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     RECT frame { 0, 0, clientWidth, clientHeight };
     ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     ::CreateWindowExA(exStyle, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-        frame.bottom - frame.top, owner, nullptr, instance, this);
+        frame.bottom - frame.top, owner, nullptr, ::GetModuleHandleA(nullptr), this);
 }
 
 LRESULT NativeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -57,6 +67,11 @@ LRESULT CALLBACK NativeWindow::procedure(HWND window, UINT message, WPARAM wPara
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
     return self->HandleMessage(message, wParam, lParam);
+}
+
+void RegisterControlClass(const char* className, WNDPROC procedure)
+{
+    registerClass(className, procedure, nullptr);
 }
 
 HWND CreateControl(

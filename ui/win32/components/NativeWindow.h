@@ -45,6 +45,9 @@ private:
     HWND window_ = nullptr;
 };
 
+// Registers, once per process, a class of child controls whose procedure paints their
+// background itself.
+void RegisterControlClass(const char* className, WNDPROC procedure);
 // A child control with the window font, at a rectangle in the parent's client pixels.
 HWND CreateControl(
     HWND parent, const char* className, const char* text, DWORD style, RECT bounds, int id, DWORD exStyle = 0);
