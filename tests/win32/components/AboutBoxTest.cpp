@@ -54,7 +54,7 @@ Shot shoot(HWND window)
 struct AboutBox : ::testing::Test {
     AboutBox()
     {
-        // Placed, not shown: hiding a shown window costs a wait for a window manager there is none of.
+        // Placed, not shown: the About box centres itself on it whether it shows or not.
         ::SetWindowPos(mainWindow, nullptr, 120, 90, 415, 520, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ~AboutBox() override { ::DestroyWindow(mainWindow); }
