@@ -136,10 +136,6 @@ def near_segment(u, v, a, b, width):
     return math.hypot(u - ax - t * (bx - ax), v - ay - t * (by - ay)) < width
 
 
-def bold_cross(u, v):
-    return near_segment(u, v, (-0.32, -0.32), (0.32, 0.32), 0.13) or near_segment(u, v, (-0.32, 0.32), (0.32, -0.32), 0.13)
-
-
 def play(u, v):
     return inside([(-0.28, -0.45), (0.45, 0.0), (-0.28, 0.45)], u, v)
 
@@ -182,7 +178,6 @@ PICTURES = {
     "button-now.png": ((16, 16), (220, 140, 30), bolt),
     "button-option.png": ((16, 16), (110, 110, 120), gear),
     "button-browse.png": ((16, 16), (40, 110, 200), magnifier),
-    "button-cancel.png": ((16, 16), (200, 40, 40), bold_cross),
 }
 
 

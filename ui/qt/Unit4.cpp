@@ -2,7 +2,6 @@
 
 #include "components/Accessibility.h"
 #include "components/CountdownBar.h"
-#include "components/Pictures.h"
 #include "components/Placement.h"
 #include "components/WindowFont.h"
 
@@ -14,9 +13,9 @@ namespace vespern::ui {
 
 namespace {
 
-QPushButton* button(QWidget* parent, const char* name, const std::string& caption, QRect geometry, const char* picture)
+QPushButton* button(QWidget* parent, const char* name, const std::string& caption, QRect geometry)
 {
-    auto* control = new QPushButton(ProgramPicture(picture), QString::fromStdString(caption), parent);
+    auto* control = new QPushButton(QString::fromStdString(caption), parent);
     control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(geometry);
     return control;
@@ -64,8 +63,9 @@ void TForm4::buildControls()
     bar_->setAccessibleName(QStringLiteral("Time left before the action runs"));
     bar_->setGeometry(11, 5, model_.Panel16.Width, model_.Panel16.Height);
 
-    bitBtn2_ = button(this, "BitBtn2", model_.BitBtn2.Caption, QRect(57, 167, 81, 25), "button-cancel");
-    bitBtn1_ = button(this, "BitBtn1", model_.BitBtn1.Caption, QRect(147, 167, 81, 25), "button-now");
+    // "Execute Now" fills its 81 pixels: neither button carries a picture.
+    bitBtn2_ = button(this, "BitBtn2", model_.BitBtn2.Caption, QRect(57, 167, 81, 25));
+    bitBtn1_ = button(this, "BitBtn1", model_.BitBtn1.Caption, QRect(147, 167, 81, 25));
     connect(bitBtn2_, &QPushButton::clicked, this, [this] { events_.Handle([this] { model_.BitBtn2Click(); }); });
     connect(bitBtn1_, &QPushButton::clicked, this, [this] { events_.Handle([this] { model_.BitBtn1Click(); }); });
 }

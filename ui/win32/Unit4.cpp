@@ -1,7 +1,6 @@
 #include "Unit4.h"
 
 #include "DialogSupport.h"
-#include "components/ResourceIds.h"
 
 #include <commctrl.h>
 
@@ -48,10 +47,9 @@ TForm4::TForm4(TForm4Model& model, UiEvents& events, HWND owner)
         Bounds(BarLeft, BarTop, model_.Panel16.Width, model_.Panel16.Height), +TForm4Id::Panel16);
     bitBtn2_ = CreateControl(Handle(), "BUTTON", model_.BitBtn2.Caption.c_str(),
         WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, Bounds(57, 167, 81, 25), +TForm4Id::BitBtn2);
-    const HWND bitBtn1 = CreateControl(Handle(), "BUTTON", model_.BitBtn1.Caption.c_str(),
-        WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, Bounds(147, 167, 81, 25), +TForm4Id::BitBtn1);
-    buttonPictures_.Attach(bitBtn2_, PictureButtonCancel);
-    buttonPictures_.Attach(bitBtn1, PictureButtonNow);
+    // "Execute Now" fills its 81 pixels: neither button carries a picture.
+    CreateControl(Handle(), "BUTTON", model_.BitBtn1.Caption.c_str(), WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+        Bounds(147, 167, 81, 25), +TForm4Id::BitBtn1);
     events_.AddView(this, [this] { Refresh(); });
     Refresh();
 }

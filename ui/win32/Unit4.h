@@ -1,7 +1,6 @@
 #pragma once
 
 #include "WindowsApi.h"
-#include "components/ButtonPictures.h"
 #include "components/NativeWindow.h"
 #include "core/TForm4Model.h"
 #include "core/UiEvents.h"
@@ -52,7 +51,6 @@ private:
     HWND panel15_ = nullptr;
     HWND panel16_ = nullptr;
     HWND bitBtn2_ = nullptr;
-    ButtonPictures buttonPictures_;
     AppliedCount frontRequests_;
 };
 

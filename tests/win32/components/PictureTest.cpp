@@ -32,7 +32,7 @@ TEST(Picture, EveryMenuAndButtonPictureDecodes)
     for (const int id : { PictureMenuExit, PictureMenuHelp, PictureMenuShutdown, PictureMenuReboot, PictureMenuLogOff,
              PictureMenuStandBy, PictureMenuHibernate, PictureMenuHangUp, PictureMenuLock, PictureMenuMonitorOff,
              PictureMenuScreensaver, PictureButtonStart, PictureButtonStop, PictureButtonNow, PictureButtonOption,
-             PictureButtonBrowse, PictureButtonCancel })
+             PictureButtonBrowse })
         EXPECT_TRUE(PngPicture(id)) << id;
 }
 

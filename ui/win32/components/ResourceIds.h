@@ -23,7 +23,6 @@ enum ResourceId : int {
     PictureButtonNow = 232,
     PictureButtonOption = 233,
     PictureButtonBrowse = 234,
-    PictureButtonCancel = 235,
 };
 
 } // namespace vespern::ui
