@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 
 namespace vespern::ui {
@@ -163,6 +164,14 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         });
         return 0;
     }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (onPage(reinterpret_cast<HWND>(lParam)))
+            return pageBackground(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        break;
+    case WM_THEMECHANGED:
+        pageBrush_ = {};
+        break;
     case WM_CLOSE:
         // The title-bar close hides the dialog as "Close" does.
         events_.Handle([this] { model_.BitBtn2Click(); });
@@ -171,6 +180,36 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     return NativeWindow::HandleMessage(message, wParam, lParam);
+}
+
+bool TForm2::onPage(HWND control) const
+{
+    return std::any_of(std::begin(pages_), std::end(pages_),
+        [control](const Page& page) { return std::find(page.begin(), page.end(), control) != page.end(); });
+}
+
+LRESULT TForm2::pageBackground(HDC context, HWND control)
+{
+    // The pages' controls stand on the tab control's body, which a visual style may paint other
+    // than the dialog: they take their background from a picture of that body.
+    if (!pageBrush_) {
+        RECT body {};
+        ::GetClientRect(tabs_, &body);
+        const HDC screen = ::GetDC(tabs_);
+        const HDC memory = ::CreateCompatibleDC(screen);
+        GdiObject<HBITMAP> picture(::CreateCompatibleBitmap(screen, body.right, body.bottom));
+        const HGDIOBJ previous = ::SelectObject(memory, picture.get());
+        ::SendMessageA(tabs_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+        ::SelectObject(memory, previous);
+        ::DeleteDC(memory);
+        ::ReleaseDC(tabs_, screen);
+        pageBrush_ = GdiObject<HBRUSH>(::CreatePatternBrush(picture.get()));
+    }
+    POINT origin {};
+    ::MapWindowPoints(control, tabs_, &origin, 1);
+    ::SetBrushOrgEx(context, -origin.x, -origin.y, nullptr);
+    ::SetBkMode(context, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(pageBrush_.get());
 }
 
 void TForm2::onCommand(int id, int code)

@@ -2,6 +2,7 @@
 
 #include "WindowsApi.h"
 #include "components/ButtonPictures.h"
+#include "components/GdiObject.h"
 #include "components/NativeWindow.h"
 #include "core/TForm1Model.h"
 #include "core/TForm2Model.h"
@@ -78,6 +79,8 @@ private:
     void buildShortcut();
     void buildButtons();
     void onCommand(int id, int code);
+    bool onPage(HWND control) const;
+    LRESULT pageBackground(HDC context, HWND control);
     void refreshPages();
     void refreshVisibility();
 
@@ -93,6 +96,7 @@ private:
     HWND edit1_ = nullptr;
     std::vector<CheckBoxControl> checkBoxes_;
     ButtonPictures buttonPictures_;
+    GdiObject<HBRUSH> pageBrush_; // a picture of the tab control's body, made when first needed
     AppliedCount frontRequests_;
 };
 
