@@ -327,35 +327,34 @@ TEST(Form1Window, TheConfirmationOfACountdownOpensInItsOwnWindowAndTheAnswerDeci
         { "Enter", [](HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDOK, 0); }, 0 },
         { "Escape", [](HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }, 0 },
     };
-    // One program answers them all in turn, as a user would on the same day.
-    Program p;
-    p.windows.CreateForm4(p.forms, p.events);
-    const HWND dialog = FindWindowA("TForm4", "Message");
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_FALSE(Visible(dialog));
-    p.form1.Timer1.Interval = 1; // the minute on the fast clock; the dialog's own steps take seconds
-    Select(p.control(IdComboBox2), 0); // one minute
-    Select(p.control(IdComboBox1), 0); // "Shutdown"
-    Click(p.control(IdCheckBox2));
-    std::size_t shutdowns = 0;
     for (const auto& answer : answers) {
         SCOPED_TRACE(answer.name);
+        Program p;
+        p.windows.CreateForm4(p.forms, p.events);
+        const HWND dialog = FindWindowA("TForm4", "Message");
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_FALSE(Visible(dialog));
+        p.form1.Timer1.Interval = 1; // the minute on the fast clock; the dialog's own steps take seconds
+        Select(p.control(IdComboBox2), 0); // one minute
+        Select(p.control(IdComboBox1), 0); // "Shutdown"
+        Click(p.control(IdCheckBox2));
         Click(p.control(IdBitBtn2));
+        ASSERT_TRUE(p.form1.Timer1.Enabled);
         ASSERT_TRUE(PumpUntil([&] { return Visible(dialog); }, 20000));
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), p.window());
         EXPECT_EQ(Text(Control(dialog, +TForm4Id::Memo1)), " Are you sure wan to Shutdown ?");
         EXPECT_EQ(GetFocus(), Control(dialog, +TForm4Id::BitBtn2));
-        EXPECT_EQ(p.requests("ExitWindowsEx uFlags=1 dwReserved=0"), shutdowns);
+        EXPECT_EQ(p.requests("ExitWindowsEx uFlags=1 dwReserved=0"), 0U);
 
         answer.answer(dialog);
-        shutdowns += answer.shutdowns;
         EXPECT_FALSE(Visible(dialog));
+        EXPECT_EQ(GetActiveWindow(), p.window()); // the keyboard is back in the main window
         EXPECT_FALSE(p.form4.Timer1.Enabled);
         EXPECT_TRUE(Visible(p.control(IdBitBtn2)));
         EXPECT_FALSE(Visible(p.control(IdBitBtn4)));
         // Nothing more comes of it once answered: not even after a step of the dialog's own.
         PumpUntil([] { return false; }, 1100);
-        EXPECT_EQ(p.requests("ExitWindowsEx uFlags=1 dwReserved=0"), shutdowns);
+        EXPECT_EQ(p.requests("ExitWindowsEx uFlags=1 dwReserved=0"), answer.shutdowns);
     }
 }
 

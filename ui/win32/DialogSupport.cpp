@@ -36,9 +36,13 @@ bool FollowVisibility(HWND window, HWND owner, bool visible, bool frontRequested
         ShowCentredOn(window, owner);
         return true;
     }
-    if (!visible && shown)
+    if (!visible && shown) {
+        const bool active = ::GetActiveWindow() == window;
         ::ShowWindow(window, SW_HIDE);
-    else if (visible && frontRequested)
+        // The keyboard goes back to the window the dialog was opened over.
+        if (active && owner != nullptr && ::IsWindowVisible(owner) != FALSE)
+            ::SetActiveWindow(owner);
+    } else if (visible && frontRequested)
         BringToFront(window);
     return false;
 }
