@@ -194,26 +194,11 @@ Panel* TForm1::panel(QWidget* parent, const char* name, TPanel& model, QPoint at
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(at.x(), at.y(), model.Width, model.Height);
     refreshers_.push_back([this, widget, &model] {
-        applyControl(widget, model, model.Visible && !covered(model));
+        applyControl(widget, model, model.Visible && !stacks_.Covered(model));
         widget->SetCaption(qs(model.Caption));
         widget->resize(std::max(model.Width, 0), model.Height);
     });
     return widget;
-}
-
-void TForm1::stack(std::vector<const TPanel*> panels)
-{
-    stacks_.push_back(std::move(panels));
-}
-
-bool TForm1::covered(const TPanel& panel) const
-{
-    for (const auto& stack : stacks_) {
-        const auto at = std::find(stack.begin(), stack.end(), &panel);
-        if (at != stack.end())
-            return std::any_of(at + 1, stack.end(), [](const TPanel* above) { return above->Visible; });
-    }
-    return false;
 }
 
 QGroupBox* TForm1::group(QWidget* parent, const char* name, TGroupBox& model, QRect geometry)
@@ -498,7 +483,7 @@ void TForm1::buildLocalSet(QWidget* set)
     // Filled backgrounds, so the panel on top hides the ones below as stacked panels do.
     for (auto* stacked : { countdown, onTime, process, cpu, battery, placeholder })
         stacked->setAutoFillBackground(true);
-    stack({ &m.Panel4, &m.Panel10, &m.Panel11, &m.Panel12, &m.Panel13, &m.Panel21 });
+    stacks_.Add({ &m.Panel4, &m.Panel10, &m.Panel11, &m.Panel12, &m.Panel13, &m.Panel21 });
 
     auto* action = group(set, "GroupBox1", m.GroupBox1, { 9, 140, 241, 57 });
     list(action, "ComboBox1", m.ComboBox1, { 12, 22, 217, 21 }, QStringLiteral("Action"), {});
@@ -541,7 +526,7 @@ void TForm1::buildNetworkSet(QWidget* set)
     placeholder->setFrameStyle(QFrame::Panel | QFrame::Raised);
     for (auto* stacked : { countdown, onTime, process, cpu, battery, placeholder })
         stacked->setAutoFillBackground(true);
-    stack({ &m.Pcountdwn, &m.Pontime, &m.Pprocess, &m.Pcpuusage, &m.Pbattlow, &m.Panel6 });
+    stacks_.Add({ &m.Pcountdwn, &m.Pontime, &m.Pprocess, &m.Pcpuusage, &m.Pbattlow, &m.Panel6 });
 
     auto* action = group(set, "GroupBox4", m.GroupBox4, { 9, 140, 241, 57 });
     list(action, "ComboBox3", m.ComboBox3, { 12, 22, 217, 21 }, QStringLiteral("Action"), {});
@@ -630,9 +615,9 @@ void TForm1::buildProgress(QWidget* band, bool network)
     for (auto* display : { countdown, onTime, process, cpu, battery })
         display->setAutoFillBackground(true);
     if (network)
-        stack({ &m.Panelcountdwnx, &m.Panelontimex, &m.Panelprocessx, &m.Panelcpux, &m.Panelbattlifex });
+        stacks_.Add({ &m.Panelcountdwnx, &m.Panelontimex, &m.Panelprocessx, &m.Panelcpux, &m.Panelbattlifex });
     else
-        stack({ &m.Panelcountdwn, &m.Panelontime, &m.Panelprocess, &m.Panelcpu, &m.Panelbattlife });
+        stacks_.Add({ &m.Panelcountdwn, &m.Panelontime, &m.Panelprocess, &m.Panelcpu, &m.Panelbattlife });
 }
 
 void TForm1::buildTrayMenu()

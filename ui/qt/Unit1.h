@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/TrayIcon.h"
+#include "core/PanelStacks.h"
 #include "core/TForm1Model.h"
 #include "core/UiEvents.h"
 
@@ -63,10 +64,6 @@ private:
 
     Panel* band(const char* name, TPanel& model);
     Panel* panel(QWidget* parent, const char* name, TPanel& model, QPoint at);
-    // Panels laid at one place: only the top one of those the model shows is shown, so that the
-    // controls of covered panels neither take the focus nor reach assistive technology.
-    void stack(std::vector<const TPanel*> panels);
-    bool covered(const TPanel& panel) const;
     QGroupBox* group(QWidget* parent, const char* name, TGroupBox& model, QRect geometry);
     QLabel* label(QWidget* parent, const char* name, TLabel& model, QRect geometry);
     QLabel* text(QWidget* parent, const QString& caption, QRect geometry);
@@ -84,7 +81,7 @@ private:
     TForm1Model& model_;
     UiEvents& events_;
     std::vector<Refresher> refreshers_;
-    std::vector<std::vector<const TPanel*>> stacks_;
+    PanelStacks stacks_;
     std::vector<TDateTimePickerEx*> pickers_;
     QMenu* popupMenu1_ = nullptr;
     QPushButton* start_ = nullptr;

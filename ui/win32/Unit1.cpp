@@ -261,27 +261,12 @@ HWND TForm1::panel(HWND parent, TPanel& model, int id, POINT at)
 {
     const HWND window = createPanel(parent, id, bounds(at.x, at.y, model.Width, model.Height), NoColour);
     refreshers_.push_back([this, window, &model] {
-        setVisible(window, model.Visible && !covered(model));
+        setVisible(window, model.Visible && !stacks_.Covered(model));
         setEnabled(window, model.Enabled);
         setText(window, model.Caption);
         setSize(window, model.Width, model.Height);
     });
     return window;
-}
-
-void TForm1::stack(std::vector<const TPanel*> panels)
-{
-    stacks_.push_back(std::move(panels));
-}
-
-bool TForm1::covered(const TPanel& panel) const
-{
-    for (const auto& stack : stacks_) {
-        const auto at = std::find(stack.begin(), stack.end(), &panel);
-        if (at != stack.end())
-            return std::any_of(at + 1, stack.end(), [](const TPanel* above) { return above->Visible; });
-    }
-    return false;
 }
 
 HWND TForm1::group(HWND parent, const TControl& model, const std::string& caption, int id, RECT at)
@@ -783,7 +768,8 @@ void TForm1::buildEvents(HWND set, const EventParts& p)
     if (p.noEventText)
         label(noEvent, p.noEventText->model, p.noEventText->id, bounds(0, 8, 217, 16), SS_CENTER);
     endGroup();
-    stack({ &p.countdown.model, &p.onTime.model, &p.process.model, &p.cpu.model, &p.battery.model, &p.noEvent.model });
+    stacks_.Add(
+        { &p.countdown.model, &p.onTime.model, &p.process.model, &p.cpu.model, &p.battery.model, &p.noEvent.model });
 
     group(set, p.actions.model, p.actions.model.Caption, p.actions.id, bounds(9, 140, 241, 57));
     list(set, p.actionList.model, p.actionList.id, bounds(12, 22, 217, 21), nullptr);
@@ -899,7 +885,7 @@ void TForm1::buildProgress(HWND band, const ProgressParts& p)
     text(battery, "Battery Life : ", bounds(6, 8, 76, 16));
     label(battery, p.batteryLife.model, p.batteryLife.id, bounds(84, 8, 80, 16));
     label(battery, p.batteryClock.model, p.batteryClock.id, bounds(170, 8, 70, 16));
-    stack({ &p.countdown.model, &p.onTime.model, &p.process.model, &p.cpu.model, &p.battery.model });
+    stacks_.Add({ &p.countdown.model, &p.onTime.model, &p.process.model, &p.cpu.model, &p.battery.model });
 }
 
 // The tray icon and its menu PopupMenu1, whose items run the window's handlers.

@@ -4,6 +4,7 @@
 #include "components/ButtonPictures.h"
 #include "components/GdiObject.h"
 #include "components/NativeWindow.h"
+#include "core/PanelStacks.h"
 #include "core/UiEvents.h"
 
 #include <functional>
@@ -182,10 +183,6 @@ private:
 
     HWND band(TPanel& model, int id);
     HWND panel(HWND parent, TPanel& model, int id, POINT at);
-    // Panels laid at one place: only the last of those the model shows is shown, so that covered
-    // controls neither take the focus nor are read out.
-    void stack(std::vector<const TPanel*> panels);
-    bool covered(const TPanel& panel) const;
     // A group box; the controls built until endGroup lie inside it (bounds relative to it) and
     // are enabled only while it is.
     HWND group(HWND parent, const TControl& model, const std::string& caption, int id, RECT bounds);
@@ -228,7 +225,7 @@ private:
     std::vector<Refresher> refreshers_;
     std::map<int, Notification> commands_;
     std::map<int, Notification> notifications_;
-    std::vector<std::vector<const TPanel*>> stacks_;
+    PanelStacks stacks_;
     std::vector<std::pair<HWND, const TPanel*>> bands_;
     std::vector<std::pair<HWND, std::unique_ptr<LinkState>>> links_;
     HWND computerName_ = nullptr;
