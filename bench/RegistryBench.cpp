@@ -4,7 +4,7 @@
 
 #include "platform/Win32Constants.h"
 #include "platform/linux/AtomicFile.h"
-#include "platform/linux/LinuxRegistry.h"
+#include "platform/linux/registry/LinuxRegistry.h"
 
 #include <benchmark/benchmark.h>
 

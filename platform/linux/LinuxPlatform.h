@@ -3,20 +3,20 @@
 // The real backend on Linux. Each group of operations maps to the service the desktop offers
 // for it; an operation without a mapping says so on standard error and reports failure.
 
-#include "DisplayPower.h"
-#include "LinuxRegistry.h"
-#include "Logind.h"
-#include "NetworkManager.h"
 #include "Outcome.h"
-#include "ScreenSaver.h"
-#include "SessionManager.h"
-#include "ShellLauncher.h"
-#include "ShellLinkObjects.h"
-#include "SystemInformation.h"
-#include "ToolhelpSnapshots.h"
 #include "platform/ComputerDiscovery.h"
 #include "platform/PowerPlatform.h"
 #include "platform/UserNotice.h"
+#include "platform/linux/dbus/Logind.h"
+#include "platform/linux/dbus/NetworkManager.h"
+#include "platform/linux/dbus/ScreenSaver.h"
+#include "platform/linux/dbus/SessionManager.h"
+#include "platform/linux/power/DisplayPower.h"
+#include "platform/linux/registry/LinuxRegistry.h"
+#include "platform/linux/shell/ShellLauncher.h"
+#include "platform/linux/shell/ShellLinkObjects.h"
+#include "platform/linux/system/SystemInformation.h"
+#include "platform/linux/system/ToolhelpSnapshots.h"
 
 #include <chrono>
 #include <filesystem>
