@@ -412,7 +412,9 @@ std::int32_t LinuxRegistry::QueryValue(
     RegValue desktop;
     if (!value && isShellFolders(at) && EqualsIgnoreCase(valueName, desktopValue)) {
         const std::string dir = XdgDesktopDir();
-        desktop = { desktopValue, w32::RegSz, std::vector<std::uint8_t>(dir.begin(), dir.end()), {}, {} };
+        desktop.name = desktopValue;
+        desktop.type = w32::RegSz;
+        desktop.data.assign(dir.begin(), dir.end());
         desktop.data.push_back(0);
         value = &desktop;
     }

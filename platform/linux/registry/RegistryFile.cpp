@@ -79,7 +79,7 @@ bool RegistryFile::Refresh()
     case FileRead::Status::Read:
         break;
     }
-    parsed_ = ParseRegFile(read.content, rootName_);
+    parsed_ = ParseRegFile(std::move(read.content), rootName_);
     state_ = parsed_.ok() ? State::Read : State::Unparsable;
     reason_ = parsed_.error;
     if (!parsed_.ok())

@@ -33,8 +33,8 @@ std::int32_t saveOptions(LinuxPlatform& platform, const std::filesystem::path&)
 {
     HKey key = 0;
     std::uint32_t disposition = 0;
-    if (const auto error = platform.RegCreateKeyExA(
-            w32::HkeyClassesRoot, "vespern\\setting", 0, w32::KeyAllAccess, key, disposition);
+    if (const auto error
+        = platform.RegCreateKeyExA(w32::HkeyClassesRoot, "vespern\\setting", 0, w32::KeyAllAccess, key, disposition);
         error != 0)
         return error;
     return platform.RegSetValueExA(key, "stay on top", w32::RegSz, sz("1"));
