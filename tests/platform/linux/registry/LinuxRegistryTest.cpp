@@ -89,7 +89,7 @@ public:
     HangGuard& operator=(const HangGuard&) = delete;
 };
 
-TEST(LinuxRegistry, QueriesFollowTheSystemRules)
+TEST(RegistryStore, QueriesFollowTheSystemRules)
 {
     Registry r;
     HKey key = 0;
@@ -121,7 +121,7 @@ TEST(LinuxRegistry, QueriesFollowTheSystemRules)
     EXPECT_TRUE(std::filesystem::exists(r.dirs.registry / "HKEY_CLASSES_ROOT.reg"));
 }
 
-TEST(LinuxRegistry, ValueNamesKeepTheirFirstSpelling)
+TEST(RegistryStore, ValueNamesKeepTheirFirstSpelling)
 {
     Registry r;
     const HKey key
@@ -136,7 +136,7 @@ TEST(LinuxRegistry, ValueNamesKeepTheirFirstSpelling)
     EXPECT_EQ(r.platform.RegDeleteValueA(key, "startmenulogoff"), static_cast<std::int32_t>(w32::ErrorFileNotFound));
 }
 
-TEST(LinuxRegistry, AFailedWriteLeavesTheFileAsItWas)
+TEST(RegistryStore, AFailedWriteLeavesTheFileAsItWas)
 {
     Registry r;
     const HKey key = r.create(w32::HkeyCurrentUser, "\\A");
@@ -154,7 +154,7 @@ TEST(LinuxRegistry, AFailedWriteLeavesTheFileAsItWas)
     EXPECT_EQ(r.read(key, "kept"), std::string("old", 4));
 }
 
-TEST(LinuxRegistry, AnUnreadableFileIsKeptAsideAtTheNextChangeAndReadsAsEmptyTillThen)
+TEST(RegistryStore, AnUnreadableFileIsKeptAsideAtTheNextChangeAndReadsAsEmptyTillThen)
 {
     Registry r;
     const auto file = r.file("HKEY_CLASSES_ROOT");
@@ -204,7 +204,7 @@ std::string Utf16Le(const std::string& text)
 }
 
 // A file the registry editor exported and a person then edited, as ugly as such files get.
-TEST(LinuxRegistry, AHandEditedExportKeepsEveryLineAndItsFormAfterASave)
+TEST(RegistryStore, AHandEditedExportKeepsEveryLineAndItsFormAfterASave)
 {
     Registry r;
     const auto file = r.file("HKEY_CURRENT_USER");
@@ -255,7 +255,7 @@ TEST(LinuxRegistry, AHandEditedExportKeepsEveryLineAndItsFormAfterASave)
     EXPECT_EQ(r.read(hand, "dup"), std::nullopt);
 }
 
-TEST(LinuxRegistry, ABadLineCostsOnlyThatLineAndIsKeptWithTheCommentsAtTheNextSave)
+TEST(RegistryStore, ABadLineCostsOnlyThatLineAndIsKeptWithTheCommentsAtTheNextSave)
 {
     Registry r;
     const auto file = r.file("HKEY_CLASSES_ROOT");
@@ -283,7 +283,7 @@ TEST(LinuxRegistry, ABadLineCostsOnlyThatLineAndIsKeptWithTheCommentsAtTheNextSa
     EXPECT_EQ(r.notices.size(), 1u) << "our own save is no new version to tell about";
 }
 
-TEST(LinuxRegistry, AKeyHundredThousandLevelsDeepIsRefusedWithAMessage)
+TEST(RegistryStore, AKeyHundredThousandLevelsDeepIsRefusedWithAMessage)
 {
     Registry r;
     std::string deep = "[HKEY_CLASSES_ROOT";
@@ -306,7 +306,7 @@ TEST(LinuxRegistry, AKeyHundredThousandLevelsDeepIsRefusedWithAMessage)
         87);
 }
 
-TEST(LinuxRegistry, WhatIsNoRegularFileIsRefusedAtOnceAndNeverWritten)
+TEST(RegistryStore, WhatIsNoRegularFileIsRefusedAtOnceAndNeverWritten)
 {
     Registry r;
     const auto fifo = r.file("HKEY_CLASSES_ROOT");
@@ -338,7 +338,7 @@ TEST(LinuxRegistry, WhatIsNoRegularFileIsRefusedAtOnceAndNeverWritten)
     EXPECT_TRUE(std::filesystem::is_directory(r.file("HKEY_LOCAL_MACHINE")));
 }
 
-TEST(LinuxRegistry, ASymbolicLinkStaysAndItsTargetIsWritten)
+TEST(RegistryStore, ASymbolicLinkStaysAndItsTargetIsWritten)
 {
     Registry r;
     const auto target = r.dirs.root / "dotfiles" / "options.reg";
@@ -359,7 +359,7 @@ TEST(LinuxRegistry, ASymbolicLinkStaysAndItsTargetIsWritten)
     EXPECT_EQ(r.read(key, "stay on top"), std::string("1", 2));
 }
 
-TEST(LinuxRegistry, AChangeByAnotherProgramIsSeenAtTheNextCall)
+TEST(RegistryStore, AChangeByAnotherProgramIsSeenAtTheNextCall)
 {
     Registry r;
     const HKey key = r.create(w32::HkeyClassesRoot, "\\vespern\\setting");
@@ -374,7 +374,7 @@ TEST(LinuxRegistry, AChangeByAnotherProgramIsSeenAtTheNextCall)
     EXPECT_TRUE(r.notices.empty());
 }
 
-TEST(LinuxRegistry, TheRunValueIsTheDesktopAutostartEntry)
+TEST(RegistryStore, TheRunValueIsTheDesktopAutostartEntry)
 {
     Registry r;
     const auto entry = r.dirs.config / "autostart" / "vespern.desktop";
@@ -394,7 +394,7 @@ TEST(LinuxRegistry, TheRunValueIsTheDesktopAutostartEntry)
     EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
-TEST(LinuxRegistry, TheAutostartEntryQuotesAndEscapesTheProgram)
+TEST(RegistryStore, TheAutostartEntryQuotesAndEscapesTheProgram)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
         { "/usr/bin/vespern", "/usr/bin/vespern" },
@@ -408,7 +408,7 @@ TEST(LinuxRegistry, TheAutostartEntryQuotesAndEscapesTheProgram)
         EXPECT_EQ(DesktopExec(program), exec) << program;
 }
 
-TEST(LinuxRegistry, TheDesktopFolderComesFromTheUserDirectories)
+TEST(RegistryStore, TheDesktopFolderComesFromTheUserDirectories)
 {
     const std::vector<std::pair<const char*, std::string>> cases = {
         { nullptr, "/Desktop" },
@@ -437,7 +437,7 @@ TEST(LinuxRegistry, TheDesktopFolderComesFromTheUserDirectories)
     }
 }
 
-TEST(LinuxRegistry, TheFilesNeverGoBelowTheDirectoryTheProgramWasStartedIn)
+TEST(RegistryStore, TheFilesNeverGoBelowTheDirectoryTheProgramWasStartedIn)
 {
     TempUserDirs dirs;
     dirs.set("VESPERN_REGISTRY_DIR", "");
@@ -454,7 +454,7 @@ TEST(LinuxRegistry, TheFilesNeverGoBelowTheDirectoryTheProgramWasStartedIn)
     EXPECT_EQ(RegistryPaths::FromEnvironment().configHome, dirs.home / ".config");
 }
 
-TEST(LinuxRegistry, MachineValuesGoToTheAdministratorsFileOnlyWhereThisProcessMayWriteIt)
+TEST(RegistryStore, MachineValuesGoToTheAdministratorsFileOnlyWhereThisProcessMayWriteIt)
 {
     TempUserDirs dirs;
     WriteText(dirs.root / "blocker", "a file where a directory would be");
@@ -483,7 +483,7 @@ TEST(LinuxRegistry, MachineValuesGoToTheAdministratorsFileOnlyWhereThisProcessMa
     }
 }
 
-TEST(LinuxRegistry, PoliciesThisDesktopIgnoresAreReportedOnce)
+TEST(RegistryStore, PoliciesThisDesktopIgnoresAreReportedOnce)
 {
     Registry r;
     const std::uint8_t one[] = { 1, 0, 0, 0 }, zero[] = { 0, 0, 0, 0 };
