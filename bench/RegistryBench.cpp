@@ -1,6 +1,7 @@
 // What the registry files cost: the option store's load (open the key, read the eight values as
 // a caller does, size first) from a file of 20,000 keys and from one key of 20,000 values,
-// first from a cold start and then with the file already read, and one save into such a file.
+// first from a cold start and then with the file already read, and one save into such a file;
+// and a one-shot read of a file of the largest size, time and peak memory.
 
 #include "platform/Win32Constants.h"
 #include "platform/linux/AtomicFile.h"
@@ -8,9 +9,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -97,14 +100,57 @@ void loadOptions(benchmark::State& state, vespern::RegistryStore& registry)
     benchmark::DoNotOptimize(data.data());
 }
 
+// A file of the largest size a registry file may have, the options at its end and every other
+// line the same: a comment, or a line that cannot be read (the shortest there is).
+std::string filledWith(const std::string& line)
+{
+    const std::string header = "Windows Registry Editor Version 5.00\n\n";
+    const std::string options = optionsSection({});
+    const std::size_t lines = (vespern::reglimits::FileBytes - header.size() - options.size()) / line.size();
+    std::string text = header;
+    text.reserve(vespern::reglimits::FileBytes);
+    for (std::size_t i = 0; i < lines; ++i)
+        text += line;
+    return text + options;
+}
+
 std::string contentOf(std::int64_t kind)
 {
-    return kind == 0 ? fewKeys() : kind == 1 ? manyKeys() : manyValues();
+    switch (kind) {
+    case 0:
+        return fewKeys();
+    case 1:
+        return manyKeys();
+    case 2:
+        return manyValues();
+    case 3:
+        return filledWith("; a comment line, as a person writes one\n");
+    default:
+        return filledWith("x\n");
+    }
 }
 
 const char* labelOf(std::int64_t kind)
 {
-    return kind == 0 ? "one key of 8 values" : kind == 1 ? "20,000 keys" : "one key of 20,000 values";
+    constexpr std::array<const char*, 5> labels = { "one key of 8 values", "20,000 keys", "one key of 20,000 values",
+        "32 MiB of comment lines", "32 MiB of unreadable lines (16.7 M)" };
+    return labels.at(static_cast<std::size_t>(kind));
+}
+
+// The process's peak resident memory in MB since the last reset; the reset is Linux's own
+// (clear_refs 5), so each run measures only itself.
+void resetPeakMemory()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double peakMemoryMb()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmHWM:"))
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
 }
 
 // A start: nothing read yet.
@@ -118,6 +164,25 @@ void LoadOptionsCold(benchmark::State& state)
     state.SetLabel(labelOf(state.range(0)));
 }
 BENCHMARK(LoadOptionsCold)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// A one-shot run that reads a file of the largest size: time, and the process's peak memory
+// (the benchmark's own few MB included).
+void LoadLargestFile(benchmark::State& state)
+{
+    const RegistryDirectory dir(contentOf(state.range(0)));
+    double peak = 0;
+    for (auto _ : state) {
+        resetPeakMemory();
+        {
+            vespern::RegistryStore registry = dir.registry();
+            loadOptions(state, registry);
+        }
+        peak = std::max(peak, peakMemoryMb());
+    }
+    state.counters["peak_MB"] = peak;
+    state.SetLabel(labelOf(state.range(0)));
+}
+BENCHMARK(LoadLargestFile)->DenseRange(3, 4)->Unit(benchmark::kMillisecond);
 
 // Every later show of the main window: the file is unchanged.
 void LoadOptionsWarm(benchmark::State& state)
