@@ -313,10 +313,11 @@ void ProcessTable::keepExitWatch(Known& known, UniqueFd watch)
     ++exitWatches_;
 }
 
-void ProcessTable::collectExits()
+bool ProcessTable::collectExits()
 {
     if (!exitPoll_)
-        return;
+        return false;
+    bool any = false;
     std::array<epoll_event, 64> events {};
     int ready = 0;
     do {
@@ -331,8 +332,17 @@ void ProcessTable::collectExits()
             known->ended = true;
             known->exitWatch.reset(); // also leaves the epoll set
             --exitWatches_;
+            any = true;
         }
     } while (ready == static_cast<int>(events.size()));
+    return any;
+}
+
+std::optional<std::uint64_t> ProcessTable::startTicksOf(std::uint32_t pid) const
+{
+    const auto statText = readSmallFile(procFd_.get(), pid, "stat", 4096);
+    const auto stat = statText ? ParseProcStat(*statText) : std::nullopt;
+    return stat ? std::optional(stat->startTicks) : std::nullopt;
 }
 
 std::optional<ProcessTable::Known> ProcessTable::read(std::uint32_t pid, ino_t inode, UniqueFd watch)
@@ -373,12 +383,14 @@ std::optional<ProcessTable::Known> ProcessTable::read(std::uint32_t pid, ino_t i
     return known;
 }
 
+// Without a watch, the same PID and executable may be a new process of the same program: only
+// the start time tells.
 bool ProcessTable::stillTheSame(const Known& known) const
 {
     if (!known.exeReadable)
         return false;
     const auto link = readLink(procFd_.get(), known.pid);
-    return link && *link == known.exeLink;
+    return link && *link == known.exeLink && startTicksOf(known.pid) == known.startTicks;
 }
 
 std::vector<bool> ProcessTable::rotationSlice(const Ids& ids)
@@ -400,10 +412,11 @@ std::vector<bool> ProcessTable::rotationSlice(const Ids& ids)
     return chosen;
 }
 
-std::optional<ProcessTable::Ids> ProcessTable::listIds(int& error)
+std::optional<ProcessTable::Ids> ProcessTable::listIds(bool exited, int& error)
 {
     const auto counters = taskCounters(procRoot_ / "loadavg");
-    if (counters && counters == taskCounters_ && reusedListings_ < maxReusedListings) {
+    // After an exit the counters may be back where they were, with a new process on the PID.
+    if (!exited && counters && counters == taskCounters_ && reusedListings_ < maxReusedListings) {
         ++reusedListings_;
         Ids ids;
         ids.reserve(known_.size());
@@ -433,8 +446,8 @@ std::optional<ProcessTable::Ids> ProcessTable::listIds(int& error)
 std::vector<ProcessRecord> ProcessTable::List(int& error)
 {
     error = 0;
-    collectExits();
-    const auto listed = listIds(error);
+    const bool exited = collectExits();
+    const auto listed = listIds(exited, error);
     if (!listed)
         return {};
     const Ids& ids = *listed;
@@ -451,6 +464,12 @@ std::vector<ProcessRecord> ProcessTable::List(int& error)
             ++old;
         UniqueFd watch;
         if (old != known_.end() && old->pid == pid && old->inode == inode) {
+            // An ended process whose PID is listed again is a zombie, or a new process on the PID.
+            if (old->ended && !old->kernelThread && startTicksOf(pid) != old->startTicks) {
+                if (auto fresh = read(pid, inode, {}))
+                    current.push_back(std::move(*fresh));
+                continue;
+            }
             const bool watched = static_cast<bool>(old->exitWatch);
             const bool young = now < old->startTicks + youngTicks;
             // Without a watch only a look tells whether it still runs; it gets one once there is room.

@@ -52,12 +52,13 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> ParseTaskCounters(std::st
 // `fullCheckListings` listings. Kernel threads never exec and are not checked again.
 // Parent, thread count and priority are as of the last check.
 //
-// A process that has ended is left out at the next listing, also when its parent has not yet
-// waited for it (a zombie, whose /proc entry stays) and whatever was cached. On the kernel's own
-// /proc of this PID namespace each process is watched through a pidfd, which the kernel makes
-// readable once the whole process has ended: one epoll_wait per listing finds them all. The
-// watches take one descriptor each, so they stop short of the descriptor limit (raised once when
-// needed); a process without one (or any process of another /proc tree) is looked at in every
+// A process is the same process only while its PID and its start time are the same (or its
+// pidfd watch says it has not ended): a new process on a reused PID is listed at the next
+// listing, whatever its name. A process that has ended is left out at the next listing, also when its parent has not
+// yet waited for it (a zombie, whose /proc entry stays) and whatever was cached. On the kernel's own /proc of this PID
+// namespace each process is watched through a pidfd, which the kernel makes readable once the whole process has ended:
+// one epoll_wait per listing finds them all. The watches take one descriptor each, so they stop short of the descriptor
+// limit (raised once when needed); a process without one (or any process of another /proc tree) is looked at in every
 // listing instead: its executable link, which an ended process no longer has, or else its state.
 //
 // Listing /proc itself costs about a microsecond per process. When no task was created or
@@ -96,14 +97,17 @@ private:
     using Ids = std::vector<std::pair<std::uint32_t, ino_t>>;
 
     bool openTree(int& error);
-    std::optional<Ids> listIds(int& error);
+    // exited: a process ended since the last listing, so the last one's PIDs may be stale.
+    std::optional<Ids> listIds(bool exited, int& error);
     std::optional<Known> read(std::uint32_t pid, ino_t inode, UniqueFd watch);
     bool stillTheSame(const Known& known) const;
+    std::optional<std::uint64_t> startTicksOf(std::uint32_t pid) const;
     std::vector<bool> rotationSlice(const Ids& ids);
     bool exitWatchRoom();
     UniqueFd openExitWatch(std::uint32_t pid);
     void keepExitWatch(Known& known, UniqueFd watch);
-    void collectExits();
+    // Marks the watched processes that ended; true when there were any.
+    bool collectExits();
 
     std::filesystem::path procRoot_;
     UniqueFd procFd_;

@@ -9,9 +9,12 @@
 #include <array>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <ctime>
 #include <fstream>
+#include <sched.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -252,6 +255,85 @@ TEST(ProcessTableOnThisSystem, AnEndedProcessIsGoneAtTheNextListingThoughItsPare
     EXPECT_FALSE(lists(watched, sleeper.pid()));
     EXPECT_FALSE(lists(looked, sleeper.pid()));
     EXPECT_FALSE(lists(watched, sleeper.pid()));
+}
+
+// ---- a reused PID, in a PID namespace of the test's own ----
+
+pid_t startSleep()
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// Run as the first process of a new PID namespace with its own /proc at proc: a process ends
+// and a new one of the same program takes its PID before the next listing. Empty when that
+// listing has it, else what went wrong.
+std::string reusedPidScenario(const std::filesystem::path& proc, bool watched)
+{
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+        || ::mount("proc", proc.c_str(), "proc", 0, nullptr) != 0)
+        return std::string("cannot mount /proc: ") + std::strerror(errno);
+    ProcessTable table(proc, watched ? std::nullopt : std::optional<std::size_t>(0));
+    const pid_t first = startSleep();
+    if (!lists(table, static_cast<std::uint32_t>(first)))
+        return "the first process is not listed";
+    ::kill(first, SIGKILL);
+    ::waitpid(first, nullptr, 0);
+    std::ofstream(proc / "sys/kernel/ns_last_pid") << first - 1;
+    const pid_t second = startSleep();
+    std::string failure;
+    if (second != first)
+        failure = "the PID was not reused (" + std::to_string(second) + ")";
+    else if (!lists(table, static_cast<std::uint32_t>(second)))
+        failure = "the new process on the reused PID is not listed";
+    ::kill(second, SIGKILL);
+    ::waitpid(second, nullptr, 0);
+    return failure;
+}
+
+TEST(ProcessTableOnThisSystem, ANewProcessOnAReusedPidIsListedAtTheNextListing)
+{
+    const test::TempTree tree;
+    const auto proc = tree.directory("proc");
+    for (const bool watched : { true, false }) {
+        SCOPED_TRACE(watched ? "watched through pidfds" : "looked at");
+        std::array<int, 2> report {};
+        ASSERT_EQ(::pipe(report.data()), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(report[0]);
+            std::string failure;
+            if (::unshare(CLONE_NEWPID | CLONE_NEWNS) != 0) {
+                failure = std::string("skip: unshare: ") + std::strerror(errno);
+            } else if (const pid_t first = ::fork(); first == 0) {
+                failure = reusedPidScenario(proc, watched);
+                [[maybe_unused]] const auto written = ::write(report[1], failure.data(), failure.size());
+                ::_exit(failure.empty() ? 0 : 1);
+            } else {
+                int status = 0;
+                ::waitpid(first, &status, 0);
+                ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 2);
+            }
+            [[maybe_unused]] const auto written = ::write(report[1], failure.data(), failure.size());
+            ::_exit(1);
+        }
+        ::close(report[1]);
+        std::string told;
+        std::array<char, 256> buffer {};
+        for (ssize_t got = 0; (got = ::read(report[0], buffer.data(), buffer.size())) > 0;)
+            told.append(buffer.data(), static_cast<std::size_t>(got));
+        ::close(report[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (told.starts_with("skip: "))
+            GTEST_SKIP() << "cannot make a PID namespace here (needs root or user namespaces): " << told.substr(6);
+        EXPECT_EQ(told, "");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 }
 
 TEST(ProcessTableOnThisSystem, FindsThisTestByItsExecutableName)
