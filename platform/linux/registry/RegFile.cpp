@@ -205,7 +205,9 @@ void appendHex(std::string& out, std::size_t lineStart, const std::vector<std::u
     }
 }
 
-void appendValue(std::string& out, const RegValue& value, bool version4)
+// wideText: expandable text goes as UTF-16LE, as in a version 5.00 file in UTF-16. Every 8-bit
+// file holds it in the file's own characters, which is how registry editors read it there.
+void appendValue(std::string& out, const RegValue& value, bool wideText)
 {
     const std::size_t lineStart = out.size();
     if (value.name.empty())
@@ -228,7 +230,7 @@ void appendValue(std::string& out, const RegValue& value, bool version4)
         char prefix[24];
         std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
         out += prefix;
-        const bool utf16 = value.type == w32::RegExpandSz && !version4;
+        const bool utf16 = value.type == w32::RegExpandSz && wideText;
         appendHex(out, lineStart, utf16 ? utf16LeFromCodePage(value.data) : value.data);
     }
     out += value.comment;
@@ -859,11 +861,16 @@ private:
         return hexBytes(rest, value);
     }
 
-    // Version 5.00 holds expandable text as UTF-16LE. Only a value that is stored is converted:
-    // its line stays as it was read until the value is changed.
+    // A version 5.00 file in UTF-16 holds expandable text as UTF-16LE; an 8-bit one in its own
+    // characters, as registry editors read it, or, as this program once wrote it, as UTF-16LE,
+    // told by the zero bytes within it (8-bit text has one, at its end). Only a value that is
+    // stored is converted: its line stays as it was read until the value is changed.
     std::string_view convertText(ValueLine& value) const
     {
         if (value.type != w32::RegExpandSz || version4_)
+            return {};
+        const auto zero = std::find(value.data.begin(), value.data.end(), 0);
+        if (!utf16_ && (zero == value.data.end() || zero + 1 == value.data.end()))
             return {};
         if (value.data.size() % 2 != 0)
             return "an expandable text has an odd number of bytes";
@@ -1071,16 +1078,17 @@ std::string SerialiseRegFile(const RegHive& hive)
 {
     const std::string_view text = hive.text_;
     const bool version4 = hive.form_.version4;
+    const bool wideText = !version4 && hive.form_.encoding == RegFileForm::Encoding::Utf16Le;
     std::vector<Edit> edits;
     std::string added; // the keys this program added, at the end
     for (const auto& key : hive.sections_) {
         std::string fresh;
         for (const RegValue& value : key->values_) {
             if (!value.source) {
-                appendValue(fresh, value, version4);
+                appendValue(fresh, value, wideText);
             } else if (value.changed) {
                 std::string line;
-                appendValue(line, value, version4);
+                appendValue(line, value, wideText);
                 line.pop_back();
                 edits.push_back({ *value.source, std::move(line), endingOf(text, *value.source) });
             }

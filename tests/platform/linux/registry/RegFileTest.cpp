@@ -211,6 +211,30 @@ TEST(RegFile, EachFormStaysItsOwnThroughAChange)
     }
 }
 
+// An 8-bit file holds expandable text in its own characters, whatever its version: that is how
+// registry editors import it (as UTF-16LE there, Wine's reads "%" alone). The UTF-16LE form an
+// earlier version wrote into such files is still read right.
+TEST(RegFile, ExpandableTextIsWrittenInTheFilesOwnCharacters)
+{
+    const std::string utf16Line = "\"old\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,00,00\n";
+    const std::vector<std::pair<std::string, std::string>> files = {
+        { "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n" + utf16Line,
+            "\"new\"=hex(2):25,48,4f,4d,45,25,00\n" },
+        { "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"old\"=hex(2):25,48,4f,4d,45,25,00\n",
+            "\"new\"=hex(2):25,48,4f,4d,45,25,00\n" },
+        { utf16Le("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n" + utf16Line),
+            utf16Le("\"new\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,00,00\n").substr(2) },
+    };
+    for (const auto& [text, added] : files) {
+        SCOPED_TRACE(text.substr(0, 8));
+        RegParseResult parsed = ParseRegFile(text, "HKEY_CURRENT_USER");
+        ASSERT_TRUE(parsed.ok()) << parsed.error;
+        EXPECT_EQ(parsed.hive.findKey("K")->findValue("old")->data, sz("%HOME%"));
+        parsed.hive.findKey("K")->setValue("new", w32::RegExpandSz, sz("%HOME%"));
+        EXPECT_EQ(SerialiseRegFile(parsed.hive), text + added);
+    }
+}
+
 TEST(RegFile, NamesAreFoundInAnyCaseAndKeepTheirFirstSpelling)
 {
     const std::string text = "Windows Registry Editor Version 5.00\n[hkey_current_user\\A\\B]\n\"x\"=dword:0000000A\n"
@@ -317,7 +341,7 @@ TEST(RegFile, EachUnreadableLineIsReportedWithItsNumberAndTheRestCounts)
         { "\"a\"=hex:1,02\n", "two-digit" },
         { "\"a\"=hex:01,\\\n\n", "past its end" },
         { "\"a\"=hex:01,\n", "comma" },
-        { "\"a\"=hex(2):41\n", "odd number" },
+        { "\"a\"=hex(2):41,00,00\n", "odd number" },
         { "\"a\"=hex(zz):41\n", "hex(type)" },
         { "\"a\"=-x\n", "deletion" },
         { "\"\"=\"x\"\n", "quoted text or @" },

@@ -100,9 +100,12 @@ ProgramResult Wine(std::vector<std::string> arguments)
 // exports the key again with it (UTF-16LE) and reads that file with the Linux store.
 class RoundTrip {
 public:
-    explicit RoundTrip(const Values& values)
+    // seed: the store's file as it was before the values were written.
+    explicit RoundTrip(const Values& values, const std::string& seed = {})
     {
         Wine({ "reg", "delete", key, "/f" });
+        if (!seed.empty())
+            WriteText(tree.directory("linux") / "HKEY_CURRENT_USER.reg", seed);
         {
             RegistryStore store(PathsIn(tree.directory("linux")), [](const std::string&) {});
             Write(store, values);
@@ -159,6 +162,16 @@ TEST_F(WineRegistryInterop, TheLinuxStoresFileImportsIntoWineAndWinesExportReads
 TEST_F(WineRegistryInterop, ExpandableTextKeepsItsCharacters)
 {
     const RoundTrip trip(expandable);
+    ASSERT_TRUE(trip.imported);
+    EXPECT_NE(trip.query.find("expand    REG_EXPAND_SZ    %SystemRoot%\\system32"), std::string::npos) << trip.query;
+    ExpectSameValues(trip, expandable);
+}
+
+// A file of the store's that was an 8-bit version 5.00 file already (a hand-written one, or one
+// an earlier version wrote): the expandable text it gains imports as written.
+TEST_F(WineRegistryInterop, ExpandableTextWrittenIntoAn8BitVersion5FileKeepsItsCharacters)
+{
+    const RoundTrip trip(expandable, "Windows Registry Editor Version 5.00\n\n; kept by hand\n");
     ASSERT_TRUE(trip.imported);
     EXPECT_NE(trip.query.find("expand    REG_EXPAND_SZ    %SystemRoot%\\system32"), std::string::npos) << trip.query;
     ExpectSameValues(trip, expandable);
