@@ -1,7 +1,7 @@
 #include "PngPicture.h"
 
 #include "ComApartment.h"
-#include "platform/win32/ComPointer.h"
+#include "platform/ComPointer.h"
 
 #include <wincodec.h>
 
