@@ -107,6 +107,7 @@ LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors, UserNoticeSink 
     , displayPower_(paths_.busTimeout)
     , discovery_(std::make_unique<AvahiDiscovery>())
     , registry_(paths_.registry, errors_, notices_)
+    , links_(notices_)
 {
 }
 
