@@ -682,6 +682,11 @@ class SlowServicesTest(PrivateBuses):
         self.assertEqual(self.notices, ['Log Off failed: the session manager (org.gnome.SessionManager) did not '
                                         'answer in time'])
         self.assert_loop_kept_running('log off')
+        self.session.request_name('org.gnome.Mutter.DisplayConfig')
+        self.probe('--timeout-ms', 800, 'monitor', 2, env=dict(self.env, XDG_SESSION_TYPE='wayland'))
+        self.assertEqual(self.notices, ['Turn Off Monitor failed: Mutter (org.gnome.Mutter.DisplayConfig) did not '
+                                        'answer in time'])
+        self.assert_loop_kept_running('monitor off')
 
     def test_the_connection_state_is_unknown_after_a_quarter_of_a_second(self):
         self.system.request_name(NM[0])
