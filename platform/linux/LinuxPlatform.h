@@ -15,10 +15,10 @@
 #include "platform/linux/dbus/ScreenSaver.h"
 #include "platform/linux/dbus/SessionManager.h"
 #include "platform/linux/power/DisplayPower.h"
-#include "platform/linux/registry/LinuxRegistry.h"
+#include "platform/linux/registry/RegistryStore.h"
 #include "platform/linux/shell/ShellLauncher.h"
 #include "platform/linux/shell/ShellLinkObjects.h"
-#include "platform/linux/system/SystemInformation.h"
+#include "platform/linux/system/SystemInformationRecords.h"
 #include "platform/linux/system/ToolhelpSnapshots.h"
 
 #include <chrono>
@@ -155,7 +155,7 @@ private:
     ErrorSink errors_;
     UserNoticeSink notices_;
     ToolhelpSnapshots snapshots_;
-    SystemInformation systemInformation_;
+    SystemInformationRecords systemInformation_;
     ShellLauncher launcher_;
     std::uint32_t lastError_ = 0;
     Logind logind_;
@@ -166,7 +166,7 @@ private:
     std::unique_ptr<ComputerDiscovery> discovery_;
     ComputerPicker picker_;
     ItemIdList lastIdList_ = 0;
-    LinuxRegistry registry_;
+    RegistryStore registry_;
     ShellLinkObjects links_;
     // Last: its requests use the members above until it is gone.
     BackgroundRequests requests_;

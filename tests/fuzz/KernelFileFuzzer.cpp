@@ -4,7 +4,7 @@
 
 #include "platform/linux/system/PowerSupply.h"
 #include "platform/linux/system/ProcessTable.h"
-#include "platform/linux/system/SystemInformation.h"
+#include "platform/linux/system/SystemInformationRecords.h"
 
 #include <cmath>
 #include <cstdint>

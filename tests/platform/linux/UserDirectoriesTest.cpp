@@ -1,6 +1,6 @@
 #include "platform/linux/UserDirectories.h"
 #include "platform/linux/power/RemoteShutdown.h"
-#include "platform/linux/registry/LinuxRegistry.h"
+#include "platform/linux/registry/RegistryStore.h"
 #include "support/TempUserDirs.h"
 
 #include <gtest/gtest.h>

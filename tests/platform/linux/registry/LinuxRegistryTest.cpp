@@ -88,7 +88,7 @@ public:
     HangGuard& operator=(const HangGuard&) = delete;
 };
 
-TEST(LinuxRegistry, QueriesFollowTheSystemRules)
+TEST(RegistryStore, QueriesFollowTheSystemRules)
 {
     Registry r;
     HKey key = 0;
@@ -120,7 +120,7 @@ TEST(LinuxRegistry, QueriesFollowTheSystemRules)
     EXPECT_TRUE(std::filesystem::exists(r.dirs.registry / "HKEY_CLASSES_ROOT.reg"));
 }
 
-TEST(LinuxRegistry, ValueNamesKeepTheirFirstSpelling)
+TEST(RegistryStore, ValueNamesKeepTheirFirstSpelling)
 {
     Registry r;
     const HKey key
@@ -135,7 +135,7 @@ TEST(LinuxRegistry, ValueNamesKeepTheirFirstSpelling)
     EXPECT_EQ(r.platform.RegDeleteValueA(key, "startmenulogoff"), static_cast<std::int32_t>(w32::ErrorFileNotFound));
 }
 
-TEST(LinuxRegistry, AFailedWriteLeavesTheFileAsItWas)
+TEST(RegistryStore, AFailedWriteLeavesTheFileAsItWas)
 {
     Registry r;
     const HKey key = r.create(w32::HkeyCurrentUser, "\\A");
@@ -153,7 +153,7 @@ TEST(LinuxRegistry, AFailedWriteLeavesTheFileAsItWas)
     EXPECT_EQ(r.read(key, "kept"), std::string("old", 4));
 }
 
-TEST(LinuxRegistry, AnUnreadableFileIsKeptAsideAtTheNextChangeAndReadsAsEmptyTillThen)
+TEST(RegistryStore, AnUnreadableFileIsKeptAsideAtTheNextChangeAndReadsAsEmptyTillThen)
 {
     Registry r;
     const auto file = r.file("HKEY_CLASSES_ROOT");
@@ -191,7 +191,7 @@ TEST(LinuxRegistry, AnUnreadableFileIsKeptAsideAtTheNextChangeAndReadsAsEmptyTil
     EXPECT_EQ(r.read(key, "start up"), std::string("1", 2));
 }
 
-TEST(LinuxRegistry, ABadLineCostsOnlyThatLineAndIsKeptWithTheCommentsAtTheNextSave)
+TEST(RegistryStore, ABadLineCostsOnlyThatLineAndIsKeptWithTheCommentsAtTheNextSave)
 {
     Registry r;
     const auto file = r.file("HKEY_CLASSES_ROOT");
@@ -225,7 +225,7 @@ TEST(LinuxRegistry, ABadLineCostsOnlyThatLineAndIsKeptWithTheCommentsAtTheNextSa
     EXPECT_EQ(r.notices.size(), 1u) << "our own save is no new version to tell about";
 }
 
-TEST(LinuxRegistry, AKeyHundredThousandLevelsDeepIsRefusedWithAMessage)
+TEST(RegistryStore, AKeyHundredThousandLevelsDeepIsRefusedWithAMessage)
 {
     Registry r;
     std::string deep = "[HKEY_CLASSES_ROOT";
@@ -248,7 +248,7 @@ TEST(LinuxRegistry, AKeyHundredThousandLevelsDeepIsRefusedWithAMessage)
         87);
 }
 
-TEST(LinuxRegistry, WhatIsNoRegularFileIsRefusedAtOnceAndNeverWritten)
+TEST(RegistryStore, WhatIsNoRegularFileIsRefusedAtOnceAndNeverWritten)
 {
     Registry r;
     const auto fifo = r.file("HKEY_CLASSES_ROOT");
@@ -280,7 +280,7 @@ TEST(LinuxRegistry, WhatIsNoRegularFileIsRefusedAtOnceAndNeverWritten)
     EXPECT_TRUE(std::filesystem::is_directory(r.file("HKEY_LOCAL_MACHINE")));
 }
 
-TEST(LinuxRegistry, ASymbolicLinkStaysAndItsTargetIsWritten)
+TEST(RegistryStore, ASymbolicLinkStaysAndItsTargetIsWritten)
 {
     Registry r;
     const auto target = r.dirs.root / "dotfiles" / "options.reg";
@@ -301,7 +301,7 @@ TEST(LinuxRegistry, ASymbolicLinkStaysAndItsTargetIsWritten)
     EXPECT_EQ(r.read(key, "stay on top"), std::string("1", 2));
 }
 
-TEST(LinuxRegistry, AChangeByAnotherProgramIsSeenAtTheNextCall)
+TEST(RegistryStore, AChangeByAnotherProgramIsSeenAtTheNextCall)
 {
     Registry r;
     const HKey key = r.create(w32::HkeyClassesRoot, "\\vespern\\setting");
@@ -316,7 +316,7 @@ TEST(LinuxRegistry, AChangeByAnotherProgramIsSeenAtTheNextCall)
     EXPECT_TRUE(r.notices.empty());
 }
 
-TEST(LinuxRegistry, TheRunValueIsTheDesktopAutostartEntry)
+TEST(RegistryStore, TheRunValueIsTheDesktopAutostartEntry)
 {
     Registry r;
     const auto entry = r.dirs.config / "autostart" / "vespern.desktop";
@@ -336,7 +336,7 @@ TEST(LinuxRegistry, TheRunValueIsTheDesktopAutostartEntry)
     EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
-TEST(LinuxRegistry, TheAutostartEntryQuotesAndEscapesTheProgram)
+TEST(RegistryStore, TheAutostartEntryQuotesAndEscapesTheProgram)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
         { "/usr/bin/vespern", "/usr/bin/vespern" },
@@ -350,7 +350,7 @@ TEST(LinuxRegistry, TheAutostartEntryQuotesAndEscapesTheProgram)
         EXPECT_EQ(DesktopExec(program), exec) << program;
 }
 
-TEST(LinuxRegistry, TheDesktopFolderComesFromTheUserDirectories)
+TEST(RegistryStore, TheDesktopFolderComesFromTheUserDirectories)
 {
     const std::vector<std::pair<const char*, std::string>> cases = {
         { nullptr, "/Desktop" },
@@ -379,7 +379,7 @@ TEST(LinuxRegistry, TheDesktopFolderComesFromTheUserDirectories)
     }
 }
 
-TEST(LinuxRegistry, TheFilesNeverGoBelowTheDirectoryTheProgramWasStartedIn)
+TEST(RegistryStore, TheFilesNeverGoBelowTheDirectoryTheProgramWasStartedIn)
 {
     TempUserDirs dirs;
     dirs.set("VESPERN_REGISTRY_DIR", "");
@@ -396,7 +396,7 @@ TEST(LinuxRegistry, TheFilesNeverGoBelowTheDirectoryTheProgramWasStartedIn)
     EXPECT_EQ(RegistryPaths::FromEnvironment().configHome, dirs.home / ".config");
 }
 
-TEST(LinuxRegistry, MachineValuesGoToTheAdministratorsFileOnlyWhereThisProcessMayWriteIt)
+TEST(RegistryStore, MachineValuesGoToTheAdministratorsFileOnlyWhereThisProcessMayWriteIt)
 {
     TempUserDirs dirs;
     WriteText(dirs.root / "blocker", "a file where a directory would be");
@@ -425,7 +425,7 @@ TEST(LinuxRegistry, MachineValuesGoToTheAdministratorsFileOnlyWhereThisProcessMa
     }
 }
 
-TEST(LinuxRegistry, PoliciesThisDesktopIgnoresAreReportedOnce)
+TEST(RegistryStore, PoliciesThisDesktopIgnoresAreReportedOnce)
 {
     Registry r;
     const std::uint8_t one[] = { 1, 0, 0, 0 }, zero[] = { 0, 0, 0, 0 };

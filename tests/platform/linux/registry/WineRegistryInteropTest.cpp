@@ -1,5 +1,5 @@
 #include "platform/Win32Constants.h"
-#include "platform/linux/registry/LinuxRegistry.h"
+#include "platform/linux/registry/RegistryStore.h"
 #include "support/HostSystem.h"
 #include "support/TempTree.h"
 #include "support/TempUserDirs.h"
@@ -43,7 +43,7 @@ const Values written = {
 // Expandable text, which version 5.00 files hold as UTF-16LE where other text is 8-bit.
 const Values expandable = { { "expand", { w32::RegExpandSz, Text("%SystemRoot%\\system32") } } };
 
-void Write(LinuxRegistry& registry, const Values& values)
+void Write(RegistryStore& registry, const Values& values)
 {
     HKey key = 0;
     std::uint32_t disposition = 0;
@@ -55,7 +55,7 @@ void Write(LinuxRegistry& registry, const Values& values)
     registry.CloseKey(key);
 }
 
-Values Read(LinuxRegistry& registry, const Values& names)
+Values Read(RegistryStore& registry, const Values& names)
 {
     Values out;
     HKey key = 0;
@@ -104,7 +104,7 @@ public:
     {
         Wine({ "reg", "delete", key, "/f" });
         {
-            LinuxRegistry store(PathsIn(tree.directory("linux")), [](const std::string&) {});
+            RegistryStore store(PathsIn(tree.directory("linux")), [](const std::string&) {});
             Write(store, values);
             const auto file = store.FileOf(w32::HkeyCurrentUser);
             imported = Wine({ "regedit", "/S", WinePath(file) }).exitCode == 0;
@@ -116,7 +116,7 @@ public:
         exportedBytes = ReadText(exported);
         const auto reading = tree.directory("reading");
         std::filesystem::copy_file(exported, reading / "HKEY_CURRENT_USER.reg");
-        LinuxRegistry store(PathsIn(reading), [&](const std::string& line) { errors.push_back(line); });
+        RegistryStore store(PathsIn(reading), [&](const std::string& line) { errors.push_back(line); });
         read = Read(store, values);
     }
 

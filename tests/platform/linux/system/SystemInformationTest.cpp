@@ -1,5 +1,5 @@
-#include "platform/linux/system/SystemInformation.h"
 #include "platform/Win32Constants.h"
+#include "platform/linux/system/SystemInformationRecords.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +34,7 @@ protected:
     }
 
     test::TempTree tree_;
-    SystemInformation information_ { tree_ / "proc", tree_ / "sys",
+    SystemInformationRecords information_ { tree_ / "proc", tree_ / "sys",
         [] { return std::int64_t { 0x0123456789ABCDEF }; } };
 };
 
@@ -48,12 +48,12 @@ TEST_F(SystemInformationTree, RecordsHaveTheirSizesAndOtherLengthsAreRefused)
         { 0, 44, 0 },
         { 2, 312, 0 },
         { 3, 32, 0 },
-        { 0, 43, SystemInformation::statusInfoLengthMismatch },
-        { 0, 48, SystemInformation::statusInfoLengthMismatch },
-        { 2, 0, SystemInformation::statusInfoLengthMismatch },
-        { 3, 312, SystemInformation::statusInfoLengthMismatch },
-        { 1, 44, SystemInformation::statusInvalidInfoClass },
-        { 8, 48, SystemInformation::statusInvalidInfoClass },
+        { 0, 43, SystemInformationRecords::statusInfoLengthMismatch },
+        { 0, 48, SystemInformationRecords::statusInfoLengthMismatch },
+        { 2, 0, SystemInformationRecords::statusInfoLengthMismatch },
+        { 3, 312, SystemInformationRecords::statusInfoLengthMismatch },
+        { 1, 44, SystemInformationRecords::statusInvalidInfoClass },
+        { 8, 48, SystemInformationRecords::statusInvalidInfoClass },
     };
     for (const auto& row : cases) {
         std::vector<std::uint8_t> record(400, 0xAA);
@@ -62,7 +62,7 @@ TEST_F(SystemInformationTree, RecordsHaveTheirSizesAndOtherLengthsAreRefused)
         EXPECT_EQ(untouched, 400 - (row.status == 0 ? row.length : 0)) << "nothing is written past the record";
     }
     std::vector<std::uint8_t> tooSmall(20);
-    EXPECT_EQ(query(0, tooSmall, 44), SystemInformation::statusInfoLengthMismatch);
+    EXPECT_EQ(query(0, tooSmall, 44), SystemInformationRecords::statusInfoLengthMismatch);
 }
 
 TEST_F(SystemInformationTree, FieldsSitAtTheirOffsets)
@@ -87,10 +87,10 @@ TEST_F(SystemInformationTree, UnreadableSourcesFail)
 {
     tree_.write("proc/stat", "intr 1 2 3\n");
     std::vector<std::uint8_t> performance(312);
-    EXPECT_EQ(query(2, performance, 312), SystemInformation::statusUnsuccessful);
+    EXPECT_EQ(query(2, performance, 312), SystemInformationRecords::statusUnsuccessful);
     tree_.write("sys/devices/system/cpu/online", "garbage\n");
     std::vector<std::uint8_t> basic(44);
-    EXPECT_EQ(query(0, basic, 44), SystemInformation::statusUnsuccessful);
+    EXPECT_EQ(query(0, basic, 44), SystemInformationRecords::statusUnsuccessful);
 }
 
 TEST(CpuList, CountsRangesAndSingles)
@@ -109,7 +109,7 @@ TEST(CpuList, CountsRangesAndSingles)
 
 TEST(SystemInformationOnThisSystem, CountsFrom1601AndIdleTimeOnlyGrows)
 {
-    SystemInformation information("/proc", "/sys");
+    SystemInformationRecords information("/proc", "/sys");
     std::vector<std::uint8_t> timeOfDay(32);
     ASSERT_EQ(information.Query(3, timeOfDay, 32), 0);
     const auto unixUnits

@@ -36,12 +36,12 @@ struct RegistryPaths {
     static RegistryPaths FromEnvironment();
 };
 
-class LinuxRegistry {
+class RegistryStore {
 public:
     using ErrorSink = std::function<void(const std::string& line)>;
 
     // errors: the standard-error lines; notices: what the user must hear about in the window.
-    LinuxRegistry(RegistryPaths paths, ErrorSink errors, UserNoticeSink notices = {});
+    RegistryStore(RegistryPaths paths, ErrorSink errors, UserNoticeSink notices = {});
 
     std::int32_t CreateKey(HKey key, const std::string& subKey, HKey& result, std::uint32_t& disposition);
     std::int32_t OpenKey(HKey key, const std::string& subKey, HKey& result);
@@ -81,7 +81,7 @@ private:
     // ready to be changed (an unparsable one moved aside first), or null and error says why
     // it may not be changed.
     struct Change {
-        Change(LinuxRegistry& registry, HKey root);
+        Change(RegistryStore& registry, HKey root);
 
         RootLock lock; // first: taken before the file is read
         std::int32_t error = 0;

@@ -12,7 +12,7 @@ namespace vespern {
 // NtQuerySystemInformation for the basic (processor count), performance (idle time) and
 // time-of-day records, read from /proc/stat and the online-CPU list under /sys.
 // Times are 100-nanosecond units; the current time counts from 1 January 1601 UTC.
-class SystemInformation {
+class SystemInformationRecords {
 public:
     static constexpr std::int32_t statusUnsuccessful = static_cast<std::int32_t>(0xC0000001);
     static constexpr std::int32_t statusInvalidInfoClass = static_cast<std::int32_t>(0xC0000003);
@@ -21,7 +21,8 @@ public:
     // The clock gives the current time in 100-ns units since 1601; the default is the system clock.
     using Clock = std::function<std::int64_t()>;
 
-    SystemInformation(const std::filesystem::path& procRoot, const std::filesystem::path& sysRoot, Clock clock = {});
+    SystemInformationRecords(
+        const std::filesystem::path& procRoot, const std::filesystem::path& sysRoot, Clock clock = {});
 
     std::int32_t Query(std::uint32_t infoClass, std::span<std::uint8_t> buffer, std::uint32_t length) const;
 

@@ -1,4 +1,4 @@
-#include "SystemInformation.h"
+#include "SystemInformationRecords.h"
 
 #include "platform/Win32Constants.h"
 #include "platform/linux/UniqueFd.h"
@@ -121,7 +121,7 @@ std::optional<std::int64_t> ParseIdleTime(std::string_view statText, long ticksP
     return static_cast<std::int64_t>(units);
 }
 
-SystemInformation::SystemInformation(
+SystemInformationRecords::SystemInformationRecords(
     const std::filesystem::path& procRoot, const std::filesystem::path& sysRoot, Clock clock)
     : statFile_(procRoot / "stat")
     , onlineFile_(sysRoot / "devices" / "system" / "cpu" / "online")
@@ -130,7 +130,7 @@ SystemInformation::SystemInformation(
 {
 }
 
-std::optional<std::uint32_t> SystemInformation::onlineProcessors() const
+std::optional<std::uint32_t> SystemInformationRecords::onlineProcessors() const
 {
     if (const auto list = readStart(onlineFile_, 4096))
         return CountCpuList(*list);
@@ -138,13 +138,13 @@ std::optional<std::uint32_t> SystemInformation::onlineProcessors() const
     return online > 0 ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(online)) : std::nullopt;
 }
 
-std::optional<std::int64_t> SystemInformation::idleTime() const
+std::optional<std::int64_t> SystemInformationRecords::idleTime() const
 {
     const auto text = readStart(statFile_, 512);
     return text ? ParseIdleTime(*text, ticksPerSecond_) : std::nullopt;
 }
 
-std::int32_t SystemInformation::Query(
+std::int32_t SystemInformationRecords::Query(
     std::uint32_t infoClass, std::span<std::uint8_t> buffer, std::uint32_t length) const
 {
     const auto size = recordSize(infoClass);

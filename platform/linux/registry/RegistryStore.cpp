@@ -1,4 +1,4 @@
-#include "LinuxRegistry.h"
+#include "RegistryStore.h"
 
 #include "platform/Win32Constants.h"
 #include "platform/linux/AtomicFile.h"
@@ -134,7 +134,7 @@ RegistryPaths RegistryPaths::FromEnvironment()
     return paths;
 }
 
-LinuxRegistry::LinuxRegistry(RegistryPaths paths, ErrorSink errors, UserNoticeSink notices)
+RegistryStore::RegistryStore(RegistryPaths paths, ErrorSink errors, UserNoticeSink notices)
     : paths_(std::move(paths))
     , errors_(std::move(errors))
     , notices_(notices ? std::move(notices) : [](const UserNotice&) {})
@@ -145,7 +145,7 @@ LinuxRegistry::LinuxRegistry(RegistryPaths paths, ErrorSink errors, UserNoticeSi
         underlay_.emplace(below, rootName(w32::HkeyLocalMachine));
 }
 
-std::filesystem::path LinuxRegistry::FileOf(HKey root) const
+std::filesystem::path RegistryStore::FileOf(HKey root) const
 {
     if (root == w32::HkeyClassesRoot)
         return rootFile(paths_.classesRootDir, root);
@@ -157,7 +157,7 @@ std::filesystem::path LinuxRegistry::FileOf(HKey root) const
     return rootFile(paths_.localMachineUserDir, root);
 }
 
-std::filesystem::path LinuxRegistry::underlayFileOf(HKey root) const
+std::filesystem::path RegistryStore::underlayFileOf(HKey root) const
 {
     if (root != w32::HkeyLocalMachine || paths_.localMachineUserDir.empty())
         return {};
@@ -166,12 +166,12 @@ std::filesystem::path LinuxRegistry::underlayFileOf(HKey root) const
     return written == admin ? rootFile(paths_.localMachineUserDir, root) : admin;
 }
 
-std::filesystem::path LinuxRegistry::AutostartFile() const
+std::filesystem::path RegistryStore::AutostartFile() const
 {
     return paths_.configHome / "autostart" / "vespern.desktop";
 }
 
-std::string LinuxRegistry::XdgDesktopDir() const
+std::string RegistryStore::XdgDesktopDir() const
 {
     std::string fallback = (paths_.home / "Desktop").string();
     const FileRead userDirs = ReadRegularFile(paths_.configHome / "user-dirs.dirs", 1u << 20);
@@ -197,7 +197,7 @@ std::string LinuxRegistry::XdgDesktopDir() const
     return fallback;
 }
 
-bool LinuxRegistry::resolve(HKey key, Location& location) const
+bool RegistryStore::resolve(HKey key, Location& location) const
 {
     if (rootName(key)) {
         location = { key, {} };
@@ -210,7 +210,7 @@ bool LinuxRegistry::resolve(HKey key, Location& location) const
     return true;
 }
 
-RegistryFile& LinuxRegistry::current(HKey root)
+RegistryFile& RegistryStore::current(HKey root)
 {
     RegistryFile& file = files_.at(root);
     if (file.Refresh()) {
@@ -220,13 +220,13 @@ RegistryFile& LinuxRegistry::current(HKey root)
     return file;
 }
 
-void LinuxRegistry::tell(NoticeKind kind, const std::string& text)
+void RegistryStore::tell(NoticeKind kind, const std::string& text)
 {
     errors_("vespern: " + text);
     notices_({ kind, text });
 }
 
-void LinuxRegistry::tellRead(const RegistryFile& file, bool written)
+void RegistryStore::tellRead(const RegistryFile& file, bool written)
 {
     const std::string name = file.path().string();
     switch (file.state()) {
@@ -262,7 +262,7 @@ void LinuxRegistry::tellRead(const RegistryFile& file, bool written)
             + "). Every other line counts, and nothing in the file is lost when it is saved." });
 }
 
-RegistryFile* LinuxRegistry::changeable(HKey root, std::int32_t& error)
+RegistryFile* RegistryStore::changeable(HKey root, std::int32_t& error)
 {
     RegistryFile& file = current(root);
     error = 0;
@@ -294,7 +294,7 @@ RegistryFile* LinuxRegistry::changeable(HKey root, std::int32_t& error)
 }
 
 // Only ever read: what cannot be read is told once per version and counts as missing.
-const RegistryFile* LinuxRegistry::currentUnderlay(HKey root)
+const RegistryFile* RegistryStore::currentUnderlay(HKey root)
 {
     if (root != w32::HkeyLocalMachine || !underlay_)
         return nullptr;
@@ -303,7 +303,7 @@ const RegistryFile* LinuxRegistry::currentUnderlay(HKey root)
     return underlay_->state() == RegistryFile::State::Read ? &*underlay_ : nullptr;
 }
 
-bool LinuxRegistry::keyExists(const Location& at)
+bool RegistryStore::keyExists(const Location& at)
 {
     if (current(at.root).hive().keyExists(at.path) || isShellFolders(at))
         return true;
@@ -311,7 +311,7 @@ bool LinuxRegistry::keyExists(const Location& at)
     return below && below->hive().keyExists(at.path);
 }
 
-const RegValue* LinuxRegistry::findValue(const Location& at, const std::string& valueName)
+const RegValue* RegistryStore::findValue(const Location& at, const std::string& valueName)
 {
     if (const RegKey* key = current(at.root).hive().findKey(at.path))
         if (const RegValue* value = key->findValue(valueName))
@@ -321,7 +321,7 @@ const RegValue* LinuxRegistry::findValue(const Location& at, const std::string& 
     return key ? key->findValue(valueName) : nullptr;
 }
 
-LinuxRegistry::RootLock::RootLock(const std::filesystem::path& file)
+RegistryStore::RootLock::RootLock(const std::filesystem::path& file)
     : fd_(MakeDirectories(file.parent_path()) != 0
             ? -1
             : ::open((file.parent_path() / ("." + file.filename().string() + ".lock")).c_str(),
@@ -331,19 +331,19 @@ LinuxRegistry::RootLock::RootLock(const std::filesystem::path& file)
         while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
 }
 
-LinuxRegistry::Change::Change(LinuxRegistry& registry, HKey root)
+RegistryStore::Change::Change(RegistryStore& registry, HKey root)
     : lock(registry.files_.at(root).target())
     , file(registry.changeable(root, error))
 {
 }
 
-LinuxRegistry::RootLock::~RootLock()
+RegistryStore::RootLock::~RootLock()
 {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-std::int32_t LinuxRegistry::CreateKey(HKey key, const std::string& subKey, HKey& result, std::uint32_t& disposition)
+std::int32_t RegistryStore::CreateKey(HKey key, const std::string& subKey, HKey& result, std::uint32_t& disposition)
 {
     result = 0;
     Location base;
@@ -372,7 +372,7 @@ std::int32_t LinuxRegistry::CreateKey(HKey key, const std::string& subKey, HKey&
     return 0;
 }
 
-std::int32_t LinuxRegistry::OpenKey(HKey key, const std::string& subKey, HKey& result)
+std::int32_t RegistryStore::OpenKey(HKey key, const std::string& subKey, HKey& result)
 {
     result = 0;
     Location base;
@@ -387,7 +387,7 @@ std::int32_t LinuxRegistry::OpenKey(HKey key, const std::string& subKey, HKey& r
     return 0;
 }
 
-std::int32_t LinuxRegistry::QueryValue(
+std::int32_t RegistryStore::QueryValue(
     HKey key, const std::string& valueName, std::uint32_t& type, std::span<std::uint8_t> data, std::uint32_t& dataSize)
 {
     Location at;
@@ -420,7 +420,7 @@ std::int32_t LinuxRegistry::QueryValue(
     return 0;
 }
 
-std::int32_t LinuxRegistry::SetValue(
+std::int32_t RegistryStore::SetValue(
     HKey key, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data)
 {
     Location at;
@@ -439,7 +439,7 @@ std::int32_t LinuxRegistry::SetValue(
     return afterSet(at, valueName, type, data);
 }
 
-std::int32_t LinuxRegistry::DeleteValue(HKey key, const std::string& valueName)
+std::int32_t RegistryStore::DeleteValue(HKey key, const std::string& valueName)
 {
     Location at;
     if (!resolve(key, at))
@@ -462,7 +462,7 @@ std::int32_t LinuxRegistry::DeleteValue(HKey key, const std::string& valueName)
     return 0;
 }
 
-std::int32_t LinuxRegistry::CloseKey(HKey key)
+std::int32_t RegistryStore::CloseKey(HKey key)
 {
     if (rootName(key))
         return 0;
@@ -470,13 +470,13 @@ std::int32_t LinuxRegistry::CloseKey(HKey key)
 }
 
 // The folder key is there whether written or not: its desktop value always has an answer.
-bool LinuxRegistry::isShellFolders(const Location& at)
+bool RegistryStore::isShellFolders(const Location& at)
 {
     return at.root == w32::HkeyCurrentUser && EqualsIgnoreCase(at.path, shellFoldersKey);
 }
 
 // The autostart value also means the desktop's autostart entry.
-std::int32_t LinuxRegistry::afterSet(
+std::int32_t RegistryStore::afterSet(
     const Location& at, const std::string& valueName, std::uint32_t type, std::span<const std::uint8_t> data)
 {
     reportPolicy(at, type, data);
@@ -494,7 +494,7 @@ std::int32_t LinuxRegistry::afterSet(
 
 // The system policies are kept for other programs that read them, but this desktop has no task
 // manager or start menu that obeys them.
-void LinuxRegistry::reportPolicy(const Location& at, std::uint32_t type, std::span<const std::uint8_t> data)
+void RegistryStore::reportPolicy(const Location& at, std::uint32_t type, std::span<const std::uint8_t> data)
 {
     const bool policyKey
         = EqualsIgnoreCase(at.path, systemPoliciesKey) || EqualsIgnoreCase(at.path, explorerPoliciesKey);
@@ -506,7 +506,7 @@ void LinuxRegistry::reportPolicy(const Location& at, std::uint32_t type, std::sp
     errors_("vespern: the task manager and start menu policies are stored, but this desktop does not apply them");
 }
 
-void LinuxRegistry::afterDelete(const Location& at, const std::string& valueName)
+void RegistryStore::afterDelete(const Location& at, const std::string& valueName)
 {
     if (at.root == w32::HkeyCurrentUser && EqualsIgnoreCase(at.path, runKey)
         && EqualsIgnoreCase(valueName, autostartValue))
