@@ -102,12 +102,13 @@ LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors, UserNoticeSink 
     , launcher_(paths_.opener)
     , logind_(paths_.busTimeout, paths_.authorizationTimeout)
     , sessionManager_(paths_.busTimeout)
-    , networkManager_(paths_.busTimeout)
+    , networkManager_(paths_.busTimeout, paths_.queryTimeout)
     , screenSaver_(paths_.busTimeout)
     , displayPower_(paths_.busTimeout)
     , discovery_(std::make_unique<AvahiDiscovery>())
     , registry_(paths_.registry, errors_, notices_)
     , links_(notices_)
+    , requests_([this](const Outcome& outcome, const std::string& action) { report(outcome, action); })
 {
 }
 
@@ -142,21 +143,28 @@ bool LinuxPlatform::report(const Outcome& outcome, std::string_view action)
     return false;
 }
 
-bool LinuxPlatform::endSession(SessionEnd what, bool force, std::string_view action)
+bool LinuxPlatform::request(std::string action, BackgroundRequests::Request work)
+{
+    requests_.Submit(std::move(action), std::move(work));
+    return true;
+}
+
+// Runs on the requests' thread: the services' objects hold nothing but their time-outs.
+Outcome LinuxPlatform::endSession(SessionEnd what, bool force) const
 {
     // Forced, nobody is asked: logind ends the session or the system at once.
     if (!force)
         if (auto ended = sessionManager_.End(what))
-            return report(*ended, action);
+            return *ended;
     switch (what) {
     case SessionEnd::LogOff:
-        return report(logind_.TerminateOwnSession(), action);
+        return logind_.TerminateOwnSession();
     case SessionEnd::PowerOff:
-        return report(logind_.Request(PowerRequest::PowerOff, force), action);
+        return logind_.Request(PowerRequest::PowerOff, force);
     case SessionEnd::Reboot:
         break;
     }
-    return report(logind_.Request(PowerRequest::Reboot, force), action);
+    return logind_.Request(PowerRequest::Reboot, force);
 }
 
 bool LinuxPlatform::GetVersionExA(OsVersionInfo& info)
@@ -371,15 +379,16 @@ bool LinuxPlatform::ExitWindowsEx(std::uint32_t uFlags, std::uint32_t)
     // EWX_FORCEIFHUNG and the other modifiers change nothing here; only EWX_FORCE skips the
     // session manager and inhibitors.
     const bool force = (uFlags & w32::EwxForce) != 0;
+    const auto end = [this, force](SessionEnd what) { return [this, force, what] { return endSession(what, force); }; };
     switch (uFlags & (w32::EwxShutdown | w32::EwxReboot | w32::EwxPoweroff)) {
     case w32::EwxLogoff:
-        return endSession(SessionEnd::LogOff, force, "Log Off");
+        return request("Log Off", end(SessionEnd::LogOff));
     case w32::EwxShutdown:
     case w32::EwxPoweroff:
     case w32::EwxShutdown | w32::EwxPoweroff:
-        return endSession(SessionEnd::PowerOff, force, "Shutdown");
+        return request("Shutdown", end(SessionEnd::PowerOff));
     case w32::EwxReboot:
-        return endSession(SessionEnd::Reboot, force, "Reboot");
+        return request("Reboot", end(SessionEnd::Reboot));
     default:
         // No action of this program asks for this; it is a caller's mistake, not the user's.
         return report(Outcome::Failure(syserr::InvalidParameter,
@@ -392,27 +401,28 @@ bool LinuxPlatform::ExitWindowsEx(std::uint32_t uFlags, std::uint32_t)
 
 bool LinuxPlatform::SetSystemPowerState(bool fSuspend, bool fForce)
 {
-    return report(logind_.Request(fSuspend ? PowerRequest::Suspend : PowerRequest::Hibernate, fForce),
-        fSuspend ? "Sleep/Stand by" : "Hibernate");
+    const auto what = fSuspend ? PowerRequest::Suspend : PowerRequest::Hibernate;
+    return request(
+        fSuspend ? "Sleep/Stand by" : "Hibernate", [this, what, fForce] { return logind_.Request(what, fForce); });
 }
 
 bool LinuxPlatform::LockWorkStation()
 {
-    return report(logind_.LockOwnSession(), "Lock/Switch User");
+    return request("Lock/Switch User", [this] { return logind_.LockOwnSession(); });
 }
 
 std::intptr_t LinuxPlatform::SendMessageA(Window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam)
 {
     // Only "off" is carried out: the display comes back on by itself at the next input.
     if (msg == w32::WmSysCommand && wParam == w32::ScMonitorPower && lParam == w32::MonitorPowerOff)
-        report(displayPower_.TurnOff(), "Turn Off Monitor");
+        request("Turn Off Monitor", [this] { return displayPower_.TurnOff(); });
     return 0;
 }
 
 std::intptr_t LinuxPlatform::DefWindowProcA(Window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t)
 {
     if (msg == w32::WmSysCommand && wParam == w32::ScScreenSave)
-        report(screenSaver_.Activate(), "Show Screensaver");
+        request("Show Screensaver", [this] { return screenSaver_.Activate(); });
     return 0;
 }
 
@@ -424,6 +434,8 @@ bool LinuxPlatform::InitiateSystemShutdownA(const std::string& machineName, cons
     return lastError_ == w32::ErrorSuccess;
 }
 
+// Asked while a window waits: a NetworkManager that does not answer within the query's time
+// counts as one that is not there.
 bool LinuxPlatform::InternetGetConnectedState(std::uint32_t& flags, std::uint32_t)
 {
     ConnectedState state;
@@ -434,7 +446,7 @@ bool LinuxPlatform::InternetGetConnectedState(std::uint32_t& flags, std::uint32_
 
 bool LinuxPlatform::InternetAutodialHangup(std::uint32_t)
 {
-    return report(networkManager_.HangUpDialUp(), "Hang Up Internet");
+    return request("Hang Up Internet", [this] { return networkManager_.HangUpDialUp(); });
 }
 
 std::intptr_t LinuxPlatform::ShellExecuteA(Window, const std::optional<std::string>& operation, const std::string& file,
