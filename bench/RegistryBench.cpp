@@ -4,7 +4,7 @@
 
 #include "platform/Win32Constants.h"
 #include "platform/linux/AtomicFile.h"
-#include "platform/linux/LinuxRegistry.h"
+#include "platform/linux/registry/RegistryStore.h"
 
 #include <benchmark/benchmark.h>
 
@@ -68,11 +68,11 @@ public:
     RegistryDirectory(const RegistryDirectory&) = delete;
     RegistryDirectory& operator=(const RegistryDirectory&) = delete;
 
-    vespern::LinuxRegistry registry() const
+    vespern::RegistryStore registry() const
     {
         vespern::RegistryPaths paths;
         paths.classesRootDir = paths.currentUserDir = paths.localMachineDir = paths.configHome = paths.home = dir_;
-        return vespern::LinuxRegistry(paths, [](const std::string&) {});
+        return vespern::RegistryStore(paths, [](const std::string&) {});
     }
 
 private:
@@ -80,7 +80,7 @@ private:
 };
 
 // The option store's load: open, each value's size and then its data, close.
-void loadOptions(benchmark::State& state, vespern::LinuxRegistry& registry)
+void loadOptions(benchmark::State& state, vespern::RegistryStore& registry)
 {
     vespern::HKey key = 0;
     if (registry.OpenKey(w32::HkeyClassesRoot, "\\vespern\\setting", key) != 0) {
@@ -112,7 +112,7 @@ void LoadOptionsCold(benchmark::State& state)
 {
     const RegistryDirectory dir(contentOf(state.range(0)));
     for (auto _ : state) {
-        vespern::LinuxRegistry registry = dir.registry();
+        vespern::RegistryStore registry = dir.registry();
         loadOptions(state, registry);
     }
     state.SetLabel(labelOf(state.range(0)));
@@ -123,7 +123,7 @@ BENCHMARK(LoadOptionsCold)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 void LoadOptionsWarm(benchmark::State& state)
 {
     const RegistryDirectory dir(contentOf(state.range(0)));
-    vespern::LinuxRegistry registry = dir.registry();
+    vespern::RegistryStore registry = dir.registry();
     loadOptions(state, registry);
     for (auto _ : state)
         loadOptions(state, registry);
@@ -135,7 +135,7 @@ BENCHMARK(LoadOptionsWarm)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 void SaveOneValue(benchmark::State& state)
 {
     const RegistryDirectory dir(contentOf(state.range(0)));
-    vespern::LinuxRegistry registry = dir.registry();
+    vespern::RegistryStore registry = dir.registry();
     vespern::HKey key = 0;
     std::uint32_t disposition = 0;
     registry.CreateKey(w32::HkeyClassesRoot, "\\vespern\\setting", key, disposition);

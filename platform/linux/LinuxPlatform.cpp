@@ -1,14 +1,14 @@
 #include "LinuxPlatform.h"
 
 #include "AtomicFile.h"
-#include "AvahiDiscovery.h"
-#include "LocaleFormat.h"
-#include "PowerSupply.h"
-#include "RemoteShutdown.h"
-#include "TrashCan.h"
 #include "UserDirectories.h"
 #include "platform/CodePageText.h"
 #include "platform/Win32Constants.h"
+#include "platform/linux/dbus/AvahiDiscovery.h"
+#include "platform/linux/power/RemoteShutdown.h"
+#include "platform/linux/shell/TrashCan.h"
+#include "platform/linux/system/LocaleFormat.h"
+#include "platform/linux/system/PowerSupply.h"
 
 #include <algorithm>
 #include <cctype>

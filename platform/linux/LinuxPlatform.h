@@ -3,20 +3,20 @@
 // The real backend on Linux. Each group of operations maps to the service the desktop offers
 // for it; an operation without a mapping says so on standard error and reports failure.
 
-#include "DisplayPower.h"
-#include "LinuxRegistry.h"
-#include "Logind.h"
-#include "NetworkManager.h"
 #include "Outcome.h"
-#include "ScreenSaver.h"
-#include "SessionManager.h"
-#include "ShellLauncher.h"
-#include "ShellLinkObjects.h"
-#include "SystemInformation.h"
-#include "ToolhelpSnapshots.h"
 #include "platform/ComputerDiscovery.h"
 #include "platform/PowerPlatform.h"
 #include "platform/UserNotice.h"
+#include "platform/linux/dbus/Logind.h"
+#include "platform/linux/dbus/NetworkManager.h"
+#include "platform/linux/dbus/ScreenSaver.h"
+#include "platform/linux/dbus/SessionManager.h"
+#include "platform/linux/power/DisplayPower.h"
+#include "platform/linux/registry/RegistryStore.h"
+#include "platform/linux/shell/ShellLauncher.h"
+#include "platform/linux/shell/ShellLinkObjects.h"
+#include "platform/linux/system/SystemInformationRecords.h"
+#include "platform/linux/system/ToolhelpSnapshots.h"
 
 #include <chrono>
 #include <filesystem>
@@ -144,7 +144,7 @@ private:
     ErrorSink errors_;
     UserNoticeSink notices_;
     ToolhelpSnapshots snapshots_;
-    SystemInformation systemInformation_;
+    SystemInformationRecords systemInformation_;
     ShellLauncher launcher_;
     std::uint32_t lastError_ = 0;
     Logind logind_;
@@ -155,7 +155,7 @@ private:
     std::unique_ptr<ComputerDiscovery> discovery_;
     ComputerPicker picker_;
     ItemIdList lastIdList_ = 0;
-    LinuxRegistry registry_;
+    RegistryStore registry_;
     ShellLinkObjects links_;
 };
 

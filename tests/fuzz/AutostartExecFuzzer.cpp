@@ -4,7 +4,7 @@
 // desktop, undoing first the key file's escapes and then the Exec quoting, finds exactly one
 // argument: the program, with no field code.
 
-#include "platform/linux/LinuxRegistry.h"
+#include "platform/linux/registry/RegistryStore.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,9 +2,9 @@
 // /proc/stat, the CPU list under /sys and a power_supply attribute. The first byte picks the
 // reader, the rest is the file. Each reader refuses the text or reads what it holds.
 
-#include "platform/linux/PowerSupply.h"
-#include "platform/linux/ProcessTable.h"
-#include "platform/linux/SystemInformation.h"
+#include "platform/linux/system/PowerSupply.h"
+#include "platform/linux/system/ProcessTable.h"
+#include "platform/linux/system/SystemInformationRecords.h"
 
 #include <cmath>
 #include <cstdint>

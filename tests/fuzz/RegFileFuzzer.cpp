@@ -2,7 +2,7 @@
 // reason, or reads into a hive that writes out and reads back unchanged, with every kept line
 // (comments, lines that cannot be read, deletions) in its place and the same lines reported.
 
-#include "platform/linux/RegFile.h"
+#include "platform/linux/registry/RegFile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // ShellLinkMaxString bytes, a target path without a zero byte, as paths are) make a file that a
 // reader of the format reads back to the same fields, with nothing left over.
 
-#include "platform/linux/ShellLinkFile.h"
+#include "platform/linux/shell/ShellLinkFile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,10 +1,10 @@
 // The remote shutdown request's own checks and its handling of the Samba client's outcome.
 // Nothing here goes beyond a loopback socket the test opens itself.
 
-#include "platform/linux/RemoteShutdown.h"
+#include "platform/linux/power/RemoteShutdown.h"
 #include "platform/Win32Constants.h"
-#include "platform/linux/BoundedProcess.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/power/BoundedProcess.h"
 #include "remote/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "support/SystemStore.h"
 
 #include "platform/linux/LinuxPlatform.h"
-#include "platform/linux/RegFile.h"
+#include "platform/linux/registry/RegFile.h"
 
 namespace vespern::test {
 namespace {
