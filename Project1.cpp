@@ -10,6 +10,7 @@
 #include "ui/FrontEnd.h"
 
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -57,9 +58,15 @@ int main(int argc, char** argv)
     vespern::TApplication application(frontEnd->MessageBoxes());
     application.Title = "Vespern";
 
+    // Answers to requests arrive as events of their own, so what they tell reaches the user.
+    std::function<void(vespern::EventPump&)> watchPump;
+    if (auto watch = frontEnd->Pumps())
+        watchPump = [watch, &application](vespern::EventPump& pump) {
+            watch(pump, [&application, &pump] { application.Dispatch([&pump] { pump.Process(); }); });
+        };
     auto platform = vespern::CreatePowerPlatform({ vespern::DryRunRequested(std::getenv("VESPERN_DRY_RUN")), {},
         frontEnd->Picker(), [&application](const vespern::UserNotice& notice) { application.Notices().Post(notice); },
-        frontEnd->WindowHandles() });
+        frontEnd->WindowHandles(), std::move(watchPump) });
     platform->CoInitialize();
 
     vespern::TForm2Model form2(*platform, application);

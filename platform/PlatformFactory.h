@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ComputerDiscovery.h"
+#include "EventPump.h"
 #include "PowerPlatform.h"
 #include "UserNotice.h"
 
@@ -22,6 +23,10 @@ struct PlatformChoice {
     // The native handle of each of the program's windows (0 while it has none), for the requests
     // addressed to them; a system whose backend needs no handles ignores it.
     std::function<std::uintptr_t(Window window)> windowHandles;
+    // Hands the message loop the pump that brings the answers of requests sent without waiting;
+    // a backend whose requests return when the system has taken them has none. Without it the
+    // answers are handled only when the backend ends.
+    std::function<void(EventPump& pump)> watchPump;
 };
 
 // The backend of this system, wrapped in the dry run when asked for.

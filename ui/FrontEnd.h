@@ -22,6 +22,11 @@ public:
     // the windows that requests are addressed to.
     virtual ComputerPicker Picker() = 0;
     virtual std::function<std::uintptr_t(Window window)> WindowHandles() = 0;
+    // Watches a platform's pump on the message loop and runs process whenever it has answers
+    // (nothing where the platform has no pump). The loop also waits for the answers still
+    // pending when it ends, so that a failed request is told before the program ends.
+    using PumpWatcher = std::function<void(EventPump& pump, std::function<void()> process)>;
+    virtual PumpWatcher Pumps() = 0;
     // The windows and the message loop that RunProgram drives.
     virtual WindowSystem& Windows() = 0;
 };

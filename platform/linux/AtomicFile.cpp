@@ -312,11 +312,11 @@ std::int32_t Win32ErrorFromErrno(int error)
         return static_cast<std::int32_t>(w32::ErrorAccessDenied);
     case ENOENT:
     case ENOTDIR:
-        return 3; // ERROR_PATH_NOT_FOUND
+        return static_cast<std::int32_t>(w32::ErrorPathNotFound);
     case ENOSPC:
-        return 112; // ERROR_DISK_FULL
+        return static_cast<std::int32_t>(w32::ErrorDiskFull);
     default:
-        return 29; // ERROR_WRITE_FAULT
+        return static_cast<std::int32_t>(w32::ErrorWriteFault);
     }
 }
 

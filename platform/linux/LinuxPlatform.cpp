@@ -102,12 +102,13 @@ LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors, UserNoticeSink 
     , launcher_(paths_.opener)
     , logind_(paths_.busTimeout, paths_.authorizationTimeout)
     , sessionManager_(paths_.busTimeout)
-    , networkManager_(paths_.busTimeout)
+    , networkManager_(paths_.busTimeout, paths_.queryTimeout)
     , screenSaver_(paths_.busTimeout)
     , displayPower_(paths_.busTimeout)
     , discovery_(std::make_unique<AvahiDiscovery>())
     , registry_(paths_.registry, errors_, notices_)
     , links_(notices_)
+    , requests_([this](const Outcome& outcome, const std::string& action) { report(outcome, action); })
 {
 }
 
@@ -142,21 +143,28 @@ bool LinuxPlatform::report(const Outcome& outcome, std::string_view action)
     return false;
 }
 
-bool LinuxPlatform::endSession(SessionEnd what, bool force, std::string_view action)
+bool LinuxPlatform::request(std::string action, BackgroundRequests::Request work)
+{
+    requests_.Submit(std::move(action), std::move(work));
+    return true;
+}
+
+// Runs on the requests' thread: the services' objects hold nothing but their time-outs.
+Outcome LinuxPlatform::endSession(SessionEnd what, bool force) const
 {
     // Forced, nobody is asked: logind ends the session or the system at once.
     if (!force)
         if (auto ended = sessionManager_.End(what))
-            return report(*ended, action);
+            return *ended;
     switch (what) {
     case SessionEnd::LogOff:
-        return report(logind_.TerminateOwnSession(), action);
+        return logind_.TerminateOwnSession();
     case SessionEnd::PowerOff:
-        return report(logind_.Request(PowerRequest::PowerOff, force), action);
+        return logind_.Request(PowerRequest::PowerOff, force);
     case SessionEnd::Reboot:
         break;
     }
-    return report(logind_.Request(PowerRequest::Reboot, force), action);
+    return logind_.Request(PowerRequest::Reboot, force);
 }
 
 bool LinuxPlatform::GetVersionExA(OsVersionInfo& info)
@@ -178,7 +186,7 @@ bool LinuxPlatform::GetComputerNameA(std::span<char> buffer, std::uint32_t& size
         name.resize(dot);
     if (name.size() + 1 > size || name.size() + 1 > buffer.size()) {
         size = static_cast<std::uint32_t>(name.size() + 1);
-        lastError_ = 111; // ERROR_BUFFER_OVERFLOW
+        lastError_ = w32::ErrorBufferOverflow;
         return false;
     }
     std::memcpy(buffer.data(), name.c_str(), name.size() + 1);
@@ -280,7 +288,7 @@ bool LinuxPlatform::CloseHandle(Handle object)
 {
     if (object == tokenHandleValue || snapshots_.Close(object))
         return true;
-    lastError_ = 6; // ERROR_INVALID_HANDLE
+    lastError_ = w32::ErrorInvalidHandle;
     return false;
 }
 
@@ -288,7 +296,7 @@ ModuleHandle LinuxPlatform::LoadLibraryA(const std::string& fileName)
 {
     const ModuleHandle module = findModule(fileName);
     if (module == 0)
-        lastError_ = 126; // ERROR_MOD_NOT_FOUND
+        lastError_ = w32::ErrorModNotFound;
     return module;
 }
 
@@ -305,7 +313,7 @@ ProcAddress LinuxPlatform::GetProcAddress(ModuleHandle module, const std::string
         if (entry.module == module && procName == entry.name)
             return address;
     }
-    lastError_ = 127; // ERROR_PROC_NOT_FOUND
+    lastError_ = w32::ErrorProcNotFound;
     return 0;
 }
 
@@ -371,15 +379,16 @@ bool LinuxPlatform::ExitWindowsEx(std::uint32_t uFlags, std::uint32_t)
     // EWX_FORCEIFHUNG and the other modifiers change nothing here; only EWX_FORCE skips the
     // session manager and inhibitors.
     const bool force = (uFlags & w32::EwxForce) != 0;
+    const auto end = [this, force](SessionEnd what) { return [this, force, what] { return endSession(what, force); }; };
     switch (uFlags & (w32::EwxShutdown | w32::EwxReboot | w32::EwxPoweroff)) {
     case w32::EwxLogoff:
-        return endSession(SessionEnd::LogOff, force, "Log Off");
+        return request("Log Off", end(SessionEnd::LogOff));
     case w32::EwxShutdown:
     case w32::EwxPoweroff:
     case w32::EwxShutdown | w32::EwxPoweroff:
-        return endSession(SessionEnd::PowerOff, force, "Shutdown");
+        return request("Shutdown", end(SessionEnd::PowerOff));
     case w32::EwxReboot:
-        return endSession(SessionEnd::Reboot, force, "Reboot");
+        return request("Reboot", end(SessionEnd::Reboot));
     default:
         // No action of this program asks for this; it is a caller's mistake, not the user's.
         return report(Outcome::Failure(syserr::InvalidParameter,
@@ -392,27 +401,28 @@ bool LinuxPlatform::ExitWindowsEx(std::uint32_t uFlags, std::uint32_t)
 
 bool LinuxPlatform::SetSystemPowerState(bool fSuspend, bool fForce)
 {
-    return report(logind_.Request(fSuspend ? PowerRequest::Suspend : PowerRequest::Hibernate, fForce),
-        fSuspend ? "Sleep/Stand by" : "Hibernate");
+    const auto what = fSuspend ? PowerRequest::Suspend : PowerRequest::Hibernate;
+    return request(
+        fSuspend ? "Sleep/Stand by" : "Hibernate", [this, what, fForce] { return logind_.Request(what, fForce); });
 }
 
 bool LinuxPlatform::LockWorkStation()
 {
-    return report(logind_.LockOwnSession(), "Lock/Switch User");
+    return request("Lock/Switch User", [this] { return logind_.LockOwnSession(); });
 }
 
 std::intptr_t LinuxPlatform::SendMessageA(Window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam)
 {
     // Only "off" is carried out: the display comes back on by itself at the next input.
     if (msg == w32::WmSysCommand && wParam == w32::ScMonitorPower && lParam == w32::MonitorPowerOff)
-        report(displayPower_.TurnOff(), "Turn Off Monitor");
+        request("Turn Off Monitor", [this] { return displayPower_.TurnOff(); });
     return 0;
 }
 
 std::intptr_t LinuxPlatform::DefWindowProcA(Window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t)
 {
     if (msg == w32::WmSysCommand && wParam == w32::ScScreenSave)
-        report(screenSaver_.Activate(), "Show Screensaver");
+        request("Show Screensaver", [this] { return screenSaver_.Activate(); });
     return 0;
 }
 
@@ -424,6 +434,8 @@ bool LinuxPlatform::InitiateSystemShutdownA(const std::string& machineName, cons
     return lastError_ == w32::ErrorSuccess;
 }
 
+// Asked while a window waits: a NetworkManager that does not answer within the query's time
+// counts as one that is not there.
 bool LinuxPlatform::InternetGetConnectedState(std::uint32_t& flags, std::uint32_t)
 {
     ConnectedState state;
@@ -434,7 +446,7 @@ bool LinuxPlatform::InternetGetConnectedState(std::uint32_t& flags, std::uint32_
 
 bool LinuxPlatform::InternetAutodialHangup(std::uint32_t)
 {
-    return report(networkManager_.HangUpDialUp(), "Hang Up Internet");
+    return request("Hang Up Internet", [this] { return networkManager_.HangUpDialUp(); });
 }
 
 std::intptr_t LinuxPlatform::ShellExecuteA(Window, const std::optional<std::string>& operation, const std::string& file,
@@ -556,7 +568,7 @@ std::uint32_t LinuxPlatform::GetFileAttributesA(const std::string& fileName)
     const auto status = std::filesystem::status(NativePath(fileName), error);
     if (error || !std::filesystem::exists(status))
         return w32::InvalidFileAttributes;
-    return std::filesystem::is_directory(status) ? w32::FileAttributeDirectory : 0x80; // FILE_ATTRIBUTE_NORMAL
+    return std::filesystem::is_directory(status) ? w32::FileAttributeDirectory : w32::FileAttributeNormal;
 }
 
 bool LinuxPlatform::CreateDirectoryA(const std::string& pathName)
@@ -564,7 +576,7 @@ bool LinuxPlatform::CreateDirectoryA(const std::string& pathName)
     const std::string path = NativePath(pathName);
     if (::mkdir(path.c_str(), 0777) == 0)
         return true;
-    lastError_ = errno == EEXIST ? 183 : static_cast<std::uint32_t>(Win32ErrorFromErrno(errno)); // ERROR_ALREADY_EXISTS
+    lastError_ = errno == EEXIST ? w32::ErrorAlreadyExists : static_cast<std::uint32_t>(Win32ErrorFromErrno(errno));
     return false;
 }
 

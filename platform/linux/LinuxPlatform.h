@@ -2,11 +2,14 @@
 
 // The real backend on Linux. Each group of operations maps to the service the desktop offers
 // for it; an operation without a mapping says so on standard error and reports failure.
+// Requests to desktop services are accepted at once and made on a thread of their own; what
+// they bring is handled when the message loop runs Pump().
 
 #include "Outcome.h"
 #include "platform/ComputerDiscovery.h"
 #include "platform/PowerPlatform.h"
 #include "platform/UserNotice.h"
+#include "platform/linux/dbus/BackgroundRequests.h"
 #include "platform/linux/dbus/Logind.h"
 #include "platform/linux/dbus/NetworkManager.h"
 #include "platform/linux/dbus/ScreenSaver.h"
@@ -30,10 +33,14 @@ namespace vespern {
 struct LinuxPaths {
     std::filesystem::path sysRoot = "/sys"; // power supplies, online processors
     std::filesystem::path procRoot = "/proc";
-    // How long a desktop service (logind, NetworkManager, the screensaver) may take to answer.
-    std::chrono::milliseconds busTimeout { 5000 };
+    // How long a desktop service (logind, NetworkManager, the screensaver) may take to answer a
+    // request: the bus's own usual time, since nobody waits for it.
+    std::chrono::milliseconds busTimeout { 25000 };
     // How long a request that polkit guards may wait while the desktop's agent asks for a password.
-    std::chrono::milliseconds authorizationTimeout { 90000 };
+    std::chrono::milliseconds authorizationTimeout { 300000 };
+    // How long a query whose answer a window waits for may take, all its calls together; after
+    // it the answer counts as unknown.
+    std::chrono::milliseconds queryTimeout { 250 };
     RegistryPaths registry = RegistryPaths::FromEnvironment();
     std::filesystem::path dataHome; // holds the home trash; empty: the user's data home when emptying
     std::filesystem::path mountTable; // volumes with a trash; empty: procRoot/self/mountinfo
@@ -52,6 +59,8 @@ public:
     // dialog is the picker that the window system installs.
     void SetComputerDiscovery(std::unique_ptr<ComputerDiscovery> discovery);
     void SetComputerPicker(ComputerPicker picker);
+    // Brings the answers of the requests to this thread; the message loop watches it.
+    EventPump& Pump() { return requests_; }
 
     bool GetVersionExA(OsVersionInfo& info) override;
     bool GetComputerNameA(std::span<char> buffer, std::uint32_t& size) override;
@@ -137,8 +146,10 @@ private:
     // Records a failed request's error code, reports its line and tells the user that the
     // action failed and why (no notice without an action); true when it succeeded.
     bool report(const Outcome& outcome, std::string_view action);
+    // Accepts a request and makes it on the requests' thread; what fails there is reported.
+    bool request(std::string action, BackgroundRequests::Request work);
     // Log off, power off or restart: through the desktop's session manager unless forced.
-    bool endSession(SessionEnd what, bool force, std::string_view action);
+    Outcome endSession(SessionEnd what, bool force) const;
 
     LinuxPaths paths_;
     ErrorSink errors_;
@@ -157,6 +168,8 @@ private:
     ItemIdList lastIdList_ = 0;
     RegistryStore registry_;
     ShellLinkObjects links_;
+    // Last: its requests use the members above until it is gone.
+    BackgroundRequests requests_;
 };
 
 } // namespace vespern

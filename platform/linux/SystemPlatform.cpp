@@ -10,6 +10,8 @@ std::unique_ptr<PowerPlatform> CreateSystemPlatform(const PlatformChoice& choice
 {
     auto platform = std::make_unique<LinuxPlatform>(LinuxPaths {}, LinuxPlatform::ErrorSink {}, choice.notices);
     platform->SetComputerPicker(choice.computerPicker);
+    if (choice.watchPump)
+        choice.watchPump(platform->Pump());
     return platform;
 }
 

@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace vespern::ui {
 
@@ -41,6 +44,20 @@ private:
 std::unique_ptr<ViewTimer> QtEventLoop::CreateTimer(const std::string& name, std::function<void()> tick)
 {
     return std::make_unique<QtViewTimer>(timers_, name, std::move(tick));
+}
+
+void QtEventLoop::Watch(EventPump& pump, std::function<void()> process)
+{
+    auto* notifier = new QSocketNotifier(pump.Fd(), QSocketNotifier::Read, &notifiers_);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, std::move(process));
+    pumps_.push_back(&pump);
+}
+
+void QtEventLoop::FinishPending()
+{
+    // Each request is bounded by its service's own time, so this ends.
+    while (std::any_of(pumps_.begin(), pumps_.end(), [](const EventPump* pump) { return pump->Pending(); }))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void QtEventLoop::EndMessageLoop()

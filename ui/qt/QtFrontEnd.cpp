@@ -48,6 +48,10 @@ public:
     ComputerPicker Picker() override { return PickComputer; }
     // Linux requests name no window.
     std::function<std::uintptr_t(Window)> WindowHandles() override { return {}; }
+    PumpWatcher Pumps() override
+    {
+        return [this](EventPump& pump, std::function<void()> process) { loop_.Watch(pump, std::move(process)); };
+    }
     WindowSystem& Windows() override { return *this; }
 
     std::unique_ptr<ViewTimer> CreateTimer(const std::string& name, std::function<void()> tick) override
@@ -74,7 +78,12 @@ public:
         aboutBox_ = std::make_unique<TForm5>(forms.form5, events, mainWindow_.get());
     }
     void ShowMainForm() override { mainWindow_->show(); }
-    int RunMessageLoop() override { return QApplication::exec(); }
+    int RunMessageLoop() override
+    {
+        const int status = QApplication::exec();
+        loop_.FinishPending();
+        return status;
+    }
     void DestroyForms() override
     {
         aboutBox_.reset();

@@ -21,6 +21,9 @@ public:
         return [this](Window) { return reinterpret_cast<std::uintptr_t>(windows_.MainWindow()); };
     }
 
+    // The Windows requests return once the system has taken them: no answer comes later.
+    PumpWatcher Pumps() override { return {}; }
+
     WindowSystem& Windows() override { return windows_; }
 
 private:

@@ -166,7 +166,7 @@ Logind::Logind(std::chrono::milliseconds timeout, std::chrono::milliseconds auth
 {
 }
 
-Outcome Logind::Request(PowerRequest request, bool force)
+Outcome Logind::Request(PowerRequest request, bool force) const
 {
     auto bus = sdbus::Bus::Open(sdbus::BusKind::System, timeout_);
     const auto names = namesOf(request);
@@ -197,12 +197,12 @@ Outcome Logind::Request(PowerRequest request, bool force)
     return sdbus::FailureOf(reply, names.action, serviceLabel, bus);
 }
 
-Outcome Logind::TerminateOwnSession()
+Outcome Logind::TerminateOwnSession() const
 {
     return callOnOwnSession(timeout_, { .interactiveFor = authorizationTimeout_ }, "Terminate", "log off");
 }
 
-Outcome Logind::LockOwnSession()
+Outcome Logind::LockOwnSession() const
 {
     return callOnOwnSession(timeout_, { .interactiveFor = authorizationTimeout_ }, "Lock", "lock the session");
 }

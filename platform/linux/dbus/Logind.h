@@ -18,10 +18,10 @@ public:
 
     // Without force the request is refused while another program holds a block inhibitor for it;
     // with force it is made regardless of them, as far as this logind allows.
-    Outcome Request(PowerRequest request, bool force);
+    Outcome Request(PowerRequest request, bool force) const;
     // Both act on the login session this program runs in.
-    Outcome TerminateOwnSession();
-    Outcome LockOwnSession();
+    Outcome TerminateOwnSession() const;
+    Outcome LockOwnSession() const;
 
 private:
     std::chrono::milliseconds timeout_;

@@ -136,17 +136,22 @@ Outcome listActive(sdbus::Bus& bus, std::string_view action, std::vector<ActiveC
         return unreadable(action, result);
     for (const auto& activePath : paths) {
         ActiveConnection connection;
-        // A connection that went away while being looked at is no longer up.
-        if (readActive(bus, activePath, action, connection).ok())
+        // A connection that went away while being looked at is no longer up; one that was not
+        // looked at in time is not known either way.
+        auto read = readActive(bus, activePath, action, connection);
+        if (read.ok())
             connections.push_back(std::move(connection));
+        else if (read.errorCode == syserr::Timeout)
+            return read;
     }
     return Outcome::Success();
 }
 
 } // namespace
 
-NetworkManager::NetworkManager(std::chrono::milliseconds timeout)
-    : timeout_(timeout)
+NetworkManager::NetworkManager(std::chrono::milliseconds requestTimeout, std::chrono::milliseconds queryTimeout)
+    : requestTimeout_(requestTimeout)
+    , queryTimeout_(queryTimeout)
 {
 }
 
@@ -154,7 +159,7 @@ Outcome NetworkManager::QueryConnectedState(ConnectedState& state)
 {
     constexpr std::string_view action = "read the connection state";
     state = {};
-    auto bus = sdbus::Bus::Open(sdbus::BusKind::System, timeout_);
+    auto bus = sdbus::Bus::Open(sdbus::BusKind::System, queryTimeout_, sdbus::Bound::AllCalls);
     const auto reply = bus.GetProperty(manager, "State", "u");
     if (!reply.ok())
         return sdbus::FailureOf(reply, action, serviceLabel, bus);
@@ -176,10 +181,10 @@ Outcome NetworkManager::QueryConnectedState(ConnectedState& state)
     return Outcome::Success();
 }
 
-Outcome NetworkManager::HangUpDialUp()
+Outcome NetworkManager::HangUpDialUp() const
 {
     constexpr std::string_view action = "hang up";
-    auto bus = sdbus::Bus::Open(sdbus::BusKind::System, timeout_);
+    auto bus = sdbus::Bus::Open(sdbus::BusKind::System, requestTimeout_);
     std::vector<ActiveConnection> connections;
     if (auto listed = listActive(bus, action, connections); !listed.ok())
         return listed;

@@ -20,16 +20,19 @@ struct ConnectedState {
 
 class NetworkManager {
 public:
-    explicit NetworkManager(std::chrono::milliseconds timeout);
+    // The hang-up may wait requestTimeout for each answer; the state query waits queryTimeout
+    // for all of its answers together, since the window waits for it.
+    NetworkManager(std::chrono::milliseconds requestTimeout, std::chrono::milliseconds queryTimeout);
 
     // Connected while NetworkManager reports any connected state (local, site or global); the
     // flags say whether a dial-up kind of connection (modem) or another one (LAN) is up.
     Outcome QueryConnectedState(ConnectedState& state);
     // Deactivates the active connections of dial-up kinds and leaves every other one alone.
-    Outcome HangUpDialUp();
+    Outcome HangUpDialUp() const;
 
 private:
-    std::chrono::milliseconds timeout_;
+    std::chrono::milliseconds requestTimeout_;
+    std::chrono::milliseconds queryTimeout_;
 };
 
 } // namespace vespern

@@ -46,7 +46,7 @@ ScreenSaver::ScreenSaver(std::chrono::milliseconds timeout)
 {
 }
 
-Outcome ScreenSaver::Activate()
+Outcome ScreenSaver::Activate() const
 {
     auto bus = sdbus::Bus::Open(sdbus::BusKind::Session, timeout_);
     // Current desktops start their screensaver service on demand.

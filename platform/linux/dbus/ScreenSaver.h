@@ -14,7 +14,7 @@ public:
 
     // GNOME's service on GNOME, else org.freedesktop.ScreenSaver at either of its usual paths,
     // then the other; a service that is not running yet is started by the bus.
-    Outcome Activate();
+    Outcome Activate() const;
 
 private:
     std::chrono::milliseconds timeout_;

@@ -91,8 +91,9 @@ Bus::Bus(BusKind kind, BusPtr bus, std::string connectError)
 {
 }
 
-Bus Bus::Open(BusKind kind, std::chrono::milliseconds timeout)
+Bus Bus::Open(BusKind kind, std::chrono::milliseconds timeout, Bound bound)
 {
+    const auto start = std::chrono::steady_clock::now();
     const std::string address = busAddress(kind);
     const std::string which = kind == BusKind::System ? "the system bus" : "the session bus";
     if (address.empty())
@@ -112,7 +113,10 @@ Bus Bus::Open(BusKind kind, std::chrono::milliseconds timeout)
         result = sd_bus_start(bus.get());
     if (result < 0)
         return Bus(kind, nullptr, which + " cannot be reached at " + address + ": " + std::strerror(-result));
-    return Bus(kind, std::move(bus), {});
+    Bus opened(kind, std::move(bus), {});
+    if (bound == Bound::AllCalls)
+        opened.deadline_ = start + timeout;
+    return opened;
 }
 
 Reply Bus::send(sd_bus_message* call, const CallOptions& options)
@@ -133,16 +137,30 @@ Reply Bus::send(sd_bus_message* call, const CallOptions& options)
             result = sd_bus_flush(bus_.get());
         return result < 0 ? Reply::FromError(result, Error {}) : Reply::Answer(nullptr);
     }
-    const std::uint64_t usec = interactive
-        ? static_cast<std::uint64_t>(
-            std::chrono::duration_cast<std::chrono::microseconds>(options.interactiveFor).count())
-        : 0; // the bus's own time-out
+    const auto usec = nextWait(options);
+    if (!usec)
+        return Reply::Failed(Failure::Timeout, {}, "no time was left to wait for an answer");
     Error error;
     sd_bus_message* reply = nullptr;
-    result = sd_bus_call(bus_.get(), call, usec, error.get(), &reply);
+    result = sd_bus_call(bus_.get(), call, *usec, error.get(), &reply);
     if (result < 0)
         return Reply::FromError(result, error);
     return Reply::Answer(reply);
+}
+
+std::optional<std::uint64_t> Bus::nextWait(const CallOptions& options) const
+{
+    using std::chrono::duration_cast;
+    using std::chrono::microseconds;
+    if (deadline_) {
+        const auto left = duration_cast<microseconds>(*deadline_ - std::chrono::steady_clock::now()).count();
+        if (left <= 0)
+            return std::nullopt;
+        return static_cast<std::uint64_t>(left);
+    }
+    if (options.interactiveFor.count() > 0)
+        return static_cast<std::uint64_t>(duration_cast<microseconds>(options.interactiveFor).count());
+    return 0;
 }
 
 bool Bus::HasOwner(const std::string& name)

@@ -2,14 +2,17 @@
 
 // A thin owner layer over sd-bus: connections, messages and errors are released by their owners,
 // every wait for an answer is bounded, and an answer that did not come is described in one line.
+// A connection belongs to the thread that opened it.
 
 #include "platform/linux/Outcome.h"
 
 #include <systemd/sd-bus.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -95,11 +98,17 @@ private:
     std::string errorText_;
 };
 
+// What the time-out of a connection bounds.
+enum class Bound {
+    EachCall, // every answer waited for, the connection's greeting included
+    AllCalls, // all of them together: a query on the user-interface thread gives up when it runs out
+};
+
 class Bus {
 public:
     // Connects to the bus named by DBUS_SYSTEM_BUS_ADDRESS or DBUS_SESSION_BUS_ADDRESS (their usual
-    // places when unset). The timeout bounds every answer waited for, the connection's greeting included.
-    static Bus Open(BusKind kind, std::chrono::milliseconds timeout);
+    // places when unset).
+    static Bus Open(BusKind kind, std::chrono::milliseconds timeout, Bound bound = Bound::EachCall);
 
     template <typename... Args> Reply Call(const Object& object, const char* member, const char* types, Args... args)
     {
@@ -135,10 +144,13 @@ public:
 private:
     Bus(BusKind kind, BusPtr bus, std::string connectError);
     Reply send(sd_bus_message* call, const CallOptions& options);
+    // How long the next call may wait, in microseconds; 0: the connection's own time-out.
+    std::optional<std::uint64_t> nextWait(const CallOptions& options) const;
 
     BusKind kind_;
     BusPtr bus_;
     std::string connectError_;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
 };
 
 // The one line that reports a failed call, "vespern: cannot <action>: <what went wrong>", and

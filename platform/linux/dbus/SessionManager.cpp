@@ -115,7 +115,7 @@ SessionManager::SessionManager(std::chrono::milliseconds timeout)
 {
 }
 
-std::optional<Outcome> SessionManager::End(SessionEnd what)
+std::optional<Outcome> SessionManager::End(SessionEnd what) const
 {
     std::vector<const Desktop*> order;
     for (const auto& desktop : desktops)

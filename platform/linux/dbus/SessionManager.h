@@ -20,7 +20,7 @@ public:
     // The outcome of the request, or nothing when no session manager this program knows runs
     // on the session bus (the request is then logind's). The desktop is the one whose name is
     // owned on the bus; XDG_CURRENT_DESKTOP only says which to look for first.
-    std::optional<Outcome> End(SessionEnd what);
+    std::optional<Outcome> End(SessionEnd what) const;
 
 private:
     std::chrono::milliseconds timeout_;

@@ -58,7 +58,7 @@ DisplayPower::DisplayPower(std::chrono::milliseconds timeout)
 {
 }
 
-Outcome DisplayPower::TurnOff()
+Outcome DisplayPower::TurnOff() const
 {
     if (waylandSession())
         return turnOffOverDesktop(timeout_, "this Wayland session has no X11 power control and ");

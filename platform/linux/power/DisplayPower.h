@@ -13,7 +13,7 @@ class DisplayPower {
 public:
     explicit DisplayPower(std::chrono::milliseconds timeout);
 
-    Outcome TurnOff();
+    Outcome TurnOff() const;
 
 private:
     std::chrono::milliseconds timeout_;

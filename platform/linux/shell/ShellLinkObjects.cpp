@@ -142,7 +142,7 @@ std::int32_t ShellLinkObjects::Save(ComObject file, const std::u16string& fileNa
     if (path.filename().empty())
         return eInvalidArg;
     if (!std::filesystem::is_directory(path.parent_path().empty() ? "." : path.parent_path(), error))
-        return hresultFromWin32(3); // ERROR_PATH_NOT_FOUND
+        return hresultFromWin32(static_cast<std::int32_t>(w32::ErrorPathNotFound));
     const auto bytes = SerialiseShellLink(object->fields);
     const std::string content(bytes.begin(), bytes.end());
     std::string refusal;

@@ -1,13 +1,18 @@
 // Makes one session, power, display, screensaver or dial-up request through the real Linux backend
 // and prints what it returned and what it told the user (one "notice=" line each), for the
-// desktop service tests that run it against mock services.
+// desktop service tests that run it against mock services. Until every answer is handled it runs
+// a message loop of its own with a timer ticking every 20 ms, and prints how long the call took
+// to return and the longest gap between two ticks: what a window would have waited.
 // It refuses to run unless both buses are private test buses, so it can never reach the machine's own.
 
 #include "platform/Win32Constants.h"
 #include "platform/linux/LinuxPlatform.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <poll.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +66,36 @@ bool run(LinuxPlatform& platform, const std::vector<std::string>& words, Result&
     return true;
 }
 
+struct Loop {
+    long long callMs = 0;
+    long long maxGapMs = 0;
+    int ticks = 0;
+};
+
+// Handles the answers as the program's loop would, on this thread, ticking meanwhile.
+Loop runLoop(vespern::EventPump& pump, std::chrono::steady_clock::time_point callStart,
+    std::chrono::steady_clock::time_point callEnd)
+{
+    using namespace std::chrono;
+    constexpr auto tick = milliseconds(20);
+    Loop loop;
+    loop.callMs = duration_cast<milliseconds>(callEnd - callStart).count();
+    auto lastTick = callStart;
+    while (pump.Pending()) {
+        const auto sinceTick = duration_cast<milliseconds>(steady_clock::now() - lastTick);
+        pollfd ready { pump.Fd(), POLLIN, 0 };
+        if (::poll(&ready, 1, static_cast<int>(std::max<long long>(0, (tick - sinceTick).count()))) > 0)
+            pump.Process();
+        const auto now = steady_clock::now();
+        if (now - lastTick >= tick) {
+            loop.maxGapMs = std::max<long long>(loop.maxGapMs, duration_cast<milliseconds>(now - lastTick).count());
+            lastTick = now;
+            ++loop.ticks;
+        }
+    }
+    return loop;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -81,6 +116,7 @@ int main(int argc, char** argv)
     std::vector<std::string> notices;
     LinuxPlatform platform(paths, {}, [&](const vespern::UserNotice& notice) { notices.push_back(notice.text); });
     Result result;
+    const auto callStart = std::chrono::steady_clock::now();
     try {
         if (words.empty() || !run(platform, words, result)) {
             std::cerr << "usage: " << argv[0]
@@ -93,8 +129,9 @@ int main(int argc, char** argv)
         std::cerr << "a request needs a number argument" << std::endl;
         return 2;
     }
+    const auto loop = runLoop(platform.Pump(), callStart, std::chrono::steady_clock::now());
     std::cout << "result=" << result.value << " flags=" << result.flags << " lastError=" << platform.GetLastError()
-              << std::endl;
+              << " callMs=" << loop.callMs << " maxGapMs=" << loop.maxGapMs << " ticks=" << loop.ticks << std::endl;
     for (const auto& notice : notices)
         std::cout << "notice=" << notice << std::endl;
     return 0;

@@ -99,8 +99,9 @@ class PrivateBuses(unittest.TestCase):
         return [list(args) for _, args in self.mock(bus, name, path).GetMethodCalls(method)]
 
     def probe(self, *words, env=None, timeout=20):
-        """Runs one request; returns (result, flags, lastError, stderr lines, pid). What it told
-        the user is left in self.notices."""
+        """Runs one request and handles its answer; returns (result, flags, lastError, stderr
+        lines, pid). What it told the user is left in self.notices, how long the call took to
+        return and the longest gap of the probe's 20 ms timer in self.loop."""
         env = env or self.env
         for variable in ('DBUS_SYSTEM_BUS_ADDRESS', 'DBUS_SESSION_BUS_ADDRESS'):
             if not env[variable].startswith('unix:path=' + self.dir + '/'):
@@ -115,6 +116,7 @@ class PrivateBuses(unittest.TestCase):
         lines = out.splitlines()
         fields = dict(item.split('=') for item in lines[0].split())
         self.notices = [line[len('notice='):] for line in lines[1:] if line.startswith('notice=')]
+        self.loop = {key: int(fields[key]) for key in ('callMs', 'maxGapMs', 'ticks')}
         return (int(fields['result']), int(fields['flags']), int(fields['lastError']),
                 err.splitlines(), process.pid)
 
@@ -215,7 +217,7 @@ class LogindTest(PrivateBuses):
         held = [manager.Inhibit('shutdown', 'Backup', 'Copying files', 'block'),
                 manager.Inhibit('sleep', 'Player', 'Playing', 'delay')]
         result, _, error, errors, _ = self.probe('exit', 1)
-        self.assertEqual((result, error), (0, 5))
+        self.assertEqual((result, error), (1, 5))
         self.assert_one_line(errors, 'cannot power off', '"Backup" is blocking it (Copying files)')
         self.assertEqual(self.notices, ['Shutdown was refused: "Backup" is blocking it (Copying files)'])
         self.assertEqual(self.manager_calls('PowerOff'), [])
@@ -254,7 +256,7 @@ class LogindTest(PrivateBuses):
     def test_no_session_of_this_program_is_reported(self):
         self.start_logind()
         result, _, error, errors, _ = self.probe('lock')
-        self.assertEqual((result, error), (0, 1168))
+        self.assertEqual((result, error), (1, 1168))
         self.assert_one_line(errors, 'cannot lock the session', 'knows no login session')
 
     def test_absent_logind_or_bus_gives_one_line_and_one_notice_each(self):
@@ -267,7 +269,7 @@ class LogindTest(PrivateBuses):
                                   (('lock',), 'Lock/Switch User')):
                 with self.subTest(words=words, text=text):
                     result, _, error, errors, _ = self.probe(*words, env=env)
-                    self.assertEqual((result, error), (0, 1722))
+                    self.assertEqual((result, error), (1, 1722))
                     self.assert_one_line(errors, text)
                     self.assertEqual(self.notices, [action + ' failed: ' + reason])
 
@@ -283,7 +285,7 @@ class LogindTest(PrivateBuses):
                 logind.AddMethod(LOGIND_MANAGER, 'PowerOff', 'b', '',
                                  'raise dbus.exceptions.DBusException(%r, name=%r)' % (text, name))
                 result, _, error, errors, _ = self.probe('exit', 1)
-                self.assertEqual((result, error), (0, 5))
+                self.assertEqual((result, error), (1, 5))
                 self.assert_one_line(errors, 'cannot power off', text)
                 self.assertEqual(self.notices, [notice])
 
@@ -307,7 +309,7 @@ class LogindTest(PrivateBuses):
         logind = self.start_logind()
         logind.AddMethod(LOGIND_MANAGER, 'PowerOffWithFlags', 't', '', 'time.sleep(4)')
         result, _, error, errors, _ = self.probe('--timeout-ms', 300, 'exit', 5, timeout=3)
-        self.assertEqual((result, error), (0, 1460))
+        self.assertEqual((result, error), (1, 1460))
         self.assert_one_line(errors, 'cannot power off', 'did not answer in time')
 
 
@@ -409,7 +411,7 @@ class SessionManagerTest(PrivateBuses):
                           '"Logout interface is only available during the Running phase", '
                           'name="org.gnome.SessionManager.NotInRunning")')
         result, _, error, errors, _ = self.probe('exit', 0)
-        self.assertEqual((result, error), (0, 31))
+        self.assertEqual((result, error), (1, 31))
         self.assert_one_line(errors, 'cannot log off', 'only available during the Running phase')
         self.assertEqual(self.notices, ['Log Off failed: the session manager (org.gnome.SessionManager) answered: '
                                         'Logout interface is only available during the Running phase'])
@@ -492,7 +494,7 @@ class NetworkManagerAbsentTest(PrivateBuses):
         self.assertEqual((result, flags, error), (0, 0, 1722))
         self.assert_one_line(errors, 'NetworkManager (org.freedesktop.NetworkManager) is not running')
         result, _, _, errors, _ = self.probe('hangup')
-        self.assertEqual(result, 0)
+        self.assertEqual(result, 1)
         self.assert_one_line(errors, 'cannot hang up')
 
 
@@ -637,6 +639,80 @@ class DisplayPowerTest(PrivateBuses):
             number = pipe.readline().strip()
         self.assertTrue(number.isdigit(), 'Xvfb did not start')
         return ':' + number
+
+
+class SlowServicesTest(PrivateBuses):
+    """Services that never answer, answer late, or answer late with an error. Every request
+    returns at once as accepted, the probe's 20 ms timer keeps its rate while the answer is
+    awaited, a failure is told once when it is known, and a late success tells nothing."""
+
+    # The timer's rate plus what a loaded machine may add; a call that waits on a service
+    # instead shows gaps of the service's whole time.
+    LONGEST_GAP_MS = 150
+    LOGIND_SILENT = 'logind (org.freedesktop.login1) did not answer in time'
+
+    def assert_loop_kept_running(self, words):
+        self.assertLess(self.loop['callMs'], self.LONGEST_GAP_MS, words)
+        self.assertLess(self.loop['maxGapMs'], self.LONGEST_GAP_MS, words)
+
+    def test_a_service_that_never_answers_is_told_once_and_nothing_waits(self):
+        # The test's own connections own the names and never read what is sent to them.
+        for name in (LOGIND[0], NM[0]):
+            self.system.request_name(name)
+        self.session.request_name('org.freedesktop.ScreenSaver')
+        cases = [  # (request, what it returns: accepted, or the window procedure's 0; what is told)
+            (('exit', 5), 1, 'Shutdown failed: ' + self.LOGIND_SILENT),
+            (('exit', 1), 1, 'Shutdown failed: ' + self.LOGIND_SILENT),  # its inhibitor check waits
+            (('power', 1, 1), 1, 'Sleep/Stand by failed: ' + self.LOGIND_SILENT),
+            (('lock',), 1, 'Lock/Switch User failed: ' + self.LOGIND_SILENT),
+            (('hangup',), 1, 'Hang Up Internet failed: NetworkManager (org.freedesktop.NetworkManager) did not '
+                             'answer in time'),
+            (('screensave',), 0, 'Show Screensaver failed: org.freedesktop.ScreenSaver did not answer in time'),
+        ]
+        for words, returned, notice in cases:
+            with self.subTest(words=words):
+                result, _, error, errors, _ = self.probe('--timeout-ms', 800, *words)
+                self.assertEqual((result, error, self.notices), (returned, 1460, [notice]))
+                self.assertEqual(len(errors), 1, errors)
+                self.assert_loop_kept_running(words)
+                self.assertGreaterEqual(self.loop['ticks'], 30, 'the timer ticked all along')
+        self.session.request_name(SessionManagerTest.GNOME[0])
+        result, _, error, _, _ = self.probe('--timeout-ms', 800, 'exit', 0)
+        self.assertEqual((result, error), (1, 1460))
+        self.assertEqual(self.notices, ['Log Off failed: the session manager (org.gnome.SessionManager) did not '
+                                        'answer in time'])
+        self.assert_loop_kept_running('log off')
+        self.session.request_name('org.gnome.Mutter.DisplayConfig')
+        self.probe('--timeout-ms', 800, 'monitor', 2, env=dict(self.env, XDG_SESSION_TYPE='wayland'))
+        self.assertEqual(self.notices, ['Turn Off Monitor failed: Mutter (org.gnome.Mutter.DisplayConfig) did not '
+                                        'answer in time'])
+        self.assert_loop_kept_running('monitor off')
+
+    def test_the_connection_state_is_unknown_after_a_quarter_of_a_second(self):
+        self.system.request_name(NM[0])
+        result, flags, error, errors, _ = self.probe('connected')
+        self.assertEqual((result, flags, error), (0, 0, 1460))
+        self.assertLess(self.loop['callMs'], 250 + self.LONGEST_GAP_MS)
+        self.assert_one_line(errors, 'cannot read the connection state', 'did not answer in time')
+        self.assertEqual(self.notices, ['Hang Up Internet failed: NetworkManager (org.freedesktop.NetworkManager) '
+                                        'did not answer in time'])
+
+    def test_a_late_answer_tells_only_a_failure(self):
+        self.start_mock(self.system, ['-t', 'logind'], LOGIND[0])
+        logind = self.mock(self.system, *LOGIND)
+        cases = [
+            ('time.sleep(1.5)', []),
+            ("time.sleep(1.5); raise dbus.exceptions.DBusException('no', name='org.freedesktop.DBus.Error.AccessDenied')",
+             ['Shutdown was refused: permission denied']),
+        ]
+        for code, notices in cases:
+            with self.subTest(code=code):
+                logind.AddMethod(LOGIND_MANAGER, 'PowerOffWithFlags', 't', '', code)
+                started = time.monotonic()
+                result, _, _, errors, _ = self.probe('exit', 5)
+                self.assertGreater(time.monotonic() - started, 1.5, 'the answer was awaited')
+                self.assertEqual((result, self.notices, len(errors)), (1, notices, len(notices)))
+                self.assert_loop_kept_running(code)
 
 
 def main():
