@@ -11,7 +11,29 @@
 
 namespace vespern {
 
-inline std::u16string Utf16FromCodePage(std::string_view text)
+// The UTF-8 bytes of one code point, a surrogate included (as WTF-8 has them).
+inline void AppendUtf8(std::string& out, std::uint32_t code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// surrogates: the three bytes of a surrogate code point stand for that unit (text that came
+// from UTF-16 with a unit alone), instead of for three bytes.
+inline std::u16string Utf16FromCodePage(std::string_view text, bool surrogates = false)
 {
     std::u16string out;
     std::size_t i = 0;
@@ -26,7 +48,7 @@ inline std::u16string Utf16FromCodePage(std::string_view text)
             code = code << 6 | (next & 0x3Fu);
         }
         const std::uint32_t smallest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-        if (!valid || code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        if (!valid || code < smallest || code > 0x10FFFF || (!surrogates && code >= 0xD800 && code <= 0xDFFF)) {
             out += static_cast<char16_t>(lead < 0x80 ? lead : 0xDC00 + lead);
             ++i;
             continue;
@@ -49,23 +71,10 @@ inline std::string CodePageFromUtf16(std::u16string_view text)
         std::uint32_t code = text[i];
         if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
             code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00u);
-        if (code >= 0xDC80 && code <= 0xDCFF) {
+        if (code >= 0xDC80 && code <= 0xDCFF)
             out += static_cast<char>(code - 0xDC00);
-        } else if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | code >> 6);
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | code >> 12);
-            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | code >> 18);
-            out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        else
+            AppendUtf8(out, code);
     }
     return out;
 }
