@@ -178,12 +178,35 @@ UniqueFd createTemporary(int directory, const std::string& prefix, std::string& 
     return UniqueFd();
 }
 
+// Why a folder on the way to the file leads through a link the writer must not follow; empty
+// when none does. Such a folder is one that was chosen for the writer, not by them.
+std::string folderLinkRefusal(const std::filesystem::path& file, uid_t writer)
+{
+    std::filesystem::path folder;
+    for (const auto& part : file.parent_path()) {
+        folder /= part;
+        struct stat link { };
+        if (::lstat(folder.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            continue;
+        if (link.st_uid != writer && link.st_uid != 0)
+            return "it lies below " + folder.string() + ", a symbolic link of another user (" + ownerText(link.st_uid)
+                + ")";
+        struct stat target { };
+        if (writer == 0 && ::stat(folder.c_str(), &target) == 0 && target.st_uid != 0)
+            return "it lies below " + folder.string() + ", a symbolic link to a folder of another user ("
+                + ownerText(target.st_uid) + "), which root does not write through";
+    }
+    return {};
+}
+
 } // namespace
 
 WriteTarget ResolveWriteTarget(const std::filesystem::path& requested)
 {
     WriteTarget target { requested, false, 0, {} };
     const uid_t writer = ::geteuid();
+    if (std::string why = folderLinkRefusal(requested, writer); !why.empty())
+        return refused(std::move(target), EACCES, std::move(why));
     std::filesystem::path current = requested;
     for (int hop = 0; hop < maxLinks; ++hop) {
         struct stat link { };

@@ -150,6 +150,21 @@ TEST_F(LinkSafety, RootFollowsItsOwnLinkOnlyIntoAFolderRootOwns)
         [&](const Writer&) { EXPECT_EQ(ReadText(victim), "theirs\n"); });
 }
 
+TEST_F(LinkSafety, AFolderOnTheWayThatIsAnotherUsersLinkIsNotWrittenIn)
+{
+    TempUserDirs dirs;
+    std::vector<UserNotice> notices;
+    LinuxPlatform platform(
+        LinuxPaths {}, [](const std::string&) {}, [&](const UserNotice& n) { notices.push_back(n); });
+    const auto folder = outside.directory("their folder");
+    plant(dirs.registry, folder, otherUser);
+    EXPECT_NE(saveOptions(platform, {}), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    ASSERT_FALSE(notices.empty());
+    EXPECT_NE(notices.back().text.find("lies below " + dirs.registry.string()), std::string::npos)
+        << notices.back().text;
+}
+
 TEST_F(LinkSafety, ALockFileLinkIsNotFollowed)
 {
     TempUserDirs dirs;
