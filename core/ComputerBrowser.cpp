@@ -11,7 +11,7 @@ namespace {
 // Hands an identifier list back to the shell's allocator when it goes out of scope.
 class OwnedIdList {
 public:
-    OwnedIdList(PowerPlatform& platform, ItemIdList list)
+    OwnedIdList(Shell& platform, ItemIdList list)
         : platform_(platform)
         , list_(list)
     {
@@ -25,13 +25,13 @@ public:
     }
 
 private:
-    PowerPlatform& platform_;
+    Shell& platform_;
     ItemIdList list_;
 };
 
 } // namespace
 
-ComputerBrowser::ComputerBrowser(PowerPlatform& platform, std::string& clientName)
+ComputerBrowser::ComputerBrowser(Shell& platform, std::string& clientName)
     : platform_(platform)
     , clientName_(clientName)
 {

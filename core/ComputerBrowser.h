@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PowerPlatform.h"
+#include "platform/Shell.h"
 
 #include <string>
 
@@ -11,7 +11,7 @@ namespace vespern {
 class ComputerBrowser {
 public:
     // clientName: the text of the client-name edit (Edit1).
-    ComputerBrowser(PowerPlatform& platform, std::string& clientName);
+    ComputerBrowser(Shell& platform, std::string& clientName);
 
     void BitBtn5Click();
 
@@ -20,7 +20,7 @@ public:
     bool BrowseForComputer(const std::string& title, std::string& name);
 
 private:
-    PowerPlatform& platform_;
+    Shell& platform_;
     std::string& clientName_;
 };
 

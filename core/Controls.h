@@ -44,6 +44,16 @@ struct TComboBox : TControl {
     std::vector<std::string> Items;
     int ItemIndex = -1;
     std::string Text;
+
+    // The user selected an item: the list takes it and its text. Returns whether the selection
+    // changed, which alone runs a change handler (a pick of the chosen item runs none).
+    bool Select(int index, std::string text)
+    {
+        const bool changed = ItemIndex != index;
+        ItemIndex = index;
+        Text = std::move(text);
+        return changed;
+    }
 };
 
 struct TPanel : TControl {

@@ -37,7 +37,6 @@ void CpuSampler::BeginArming()
     runActive_ = false;
     baselineTaken_ = false;
     firstLoadOfArming_ = true;
-    cpuConditionMet_ = false;
 }
 
 bool CpuSampler::startRun()
@@ -76,7 +75,6 @@ std::optional<CpuSampler::Times> CpuSampler::queryTimes()
 
 bool CpuSampler::Sample(CpuControls& controls)
 {
-    cpuConditionMet_ = false;
     if (!runActive_ && !startRun())
         return false;
     const auto times = queryTimes();
@@ -106,8 +104,7 @@ bool CpuSampler::Sample(CpuControls& controls)
     firstLoadOfArming_ = false;
     const long long steady = usage <= threshold ? counted + 1 : 0;
     controls.seconds.Caption = std::to_string(steady);
-    cpuConditionMet_ = steady > 0 && steady >= duration;
-    return cpuConditionMet_;
+    return steady > 0 && steady >= duration;
 }
 
 } // namespace vespern

@@ -37,8 +37,6 @@ public:
     // number fails with a TextConversionError.
     bool Sample(CpuControls& controls);
 
-    bool cpuConditionMet() const { return cpuConditionMet_; }
-
 private:
     struct Times {
         std::int64_t idle = 0;
@@ -57,7 +55,6 @@ private:
     std::int64_t previousSystemTime_ = 0;
     bool baselineTaken_ = false;
     bool firstLoadOfArming_ = true;
-    bool cpuConditionMet_ = false;
 };
 
 // A 64-bit system value as a floating number: the high half signed times 2^32 plus the low half.

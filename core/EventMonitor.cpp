@@ -17,68 +17,46 @@ EventMonitor::EventMonitor(TForm1Model& form, PowerPlatform& platform, TApplicat
     , processes_(platform)
     , sampler_(platform)
     , remote_(platform, localActions, { form.Edit1.Text, form.CheckBox1.Checked, emptyRecycleBin })
-    , local_(localControls(), { platform, timeText_, processes_, sampler_, localActions, application.Notices() })
-    , network_(networkControls(), { platform, timeText_, processes_, sampler_, localActions, application.Notices() })
+    , local_(controlsOf(TargetMode::LocalComputer),
+          { platform, timeText_, processes_, sampler_, localActions, application.Notices() })
+    , network_(controlsOf(TargetMode::NetworkComputer),
+          { platform, timeText_, processes_, sampler_, localActions, application.Notices() })
 {
 }
 
-MonitorControls EventMonitor::localControls()
+MonitorControls EventMonitor::controlsOf(TargetMode mode)
 {
-    auto& f = form_;
-    return MonitorControls {
-        f.Timer1,
-        f.ComboBox2,
-        f.ComboBox1,
-        { &f.GroupBox1, &f.GroupBox2, &f.GroupBox3, &f.RadioGroup1 },
-        f.BitBtn2,
-        f.BitBtn4,
-        f.Panel21,
-        { &f.Panel4, &f.Panel10, &f.Panel11, &f.Panel12, &f.Panel13 },
-        f.Panelproggress,
-        { &f.Panelcountdwn, &f.Panelontime, &f.Panelprocess, &f.Panelcpu, &f.Panelbattlife },
-        f.Timer,
-        f.timelefth,
-        f.timeleft,
-        f.Paneltimeleft,
-        f.DateTimePickerEx1,
-        f.timescedule,
-        f.timesceduleh,
-        f.proccesscombo,
-        f.processnow,
-        { f.cpuusagedt, f.cpuusage, f.cputime, f.SpinEdit1, f.Edit2 },
-        f.SpinEdit2,
-        f.battlifeh,
-        f.battlife,
+    auto c = form_.ModeControls(mode);
+    const auto panels = [](const std::array<TNamed<TPanel>, EventKindCount>& named) {
+        std::array<TPanel*, EventKindCount> out {};
+        for (std::size_t i = 0; i < named.size(); ++i)
+            out[i] = &named[i].Model;
+        return out;
     };
-}
-
-MonitorControls EventMonitor::networkControls()
-{
-    auto& f = form_;
     return MonitorControls {
-        f.Timer2,
-        f.ComboBox4,
-        f.ComboBox3,
-        { &f.GroupBox3, &f.GroupBox4, &f.GroupBox5, &f.GroupBox6, &f.RadioGroup1 },
-        f.BitBtn2,
-        f.BitBtn4,
-        f.Panel6,
-        { &f.Pcountdwn, &f.Pontime, &f.Pprocess, &f.Pcpuusage, &f.Pbattlow },
-        f.Panelproggressx,
-        { &f.Panelcountdwnx, &f.Panelontimex, &f.Panelprocessx, &f.Panelcpux, &f.Panelbattlifex },
-        f.timerx,
-        f.timelefthx,
-        f.timeleftx,
-        f.Paneltimeleftx,
-        f.DateTimePickerEx2,
-        f.timescedulex,
-        f.timescedulehx,
-        f.proccesscombox,
-        f.processnowx,
-        { f.cpuusagedtx, f.cpuusagex, f.cputimex, f.SpinEdit5, f.SpinEdit6 },
-        f.SpinEdit4,
-        f.battlifehx,
-        f.battlifex,
+        c.Timer,
+        c.EventList.Model,
+        c.ActionList.Model,
+        std::move(c.LockedWhileArmed),
+        form_.BitBtn2,
+        form_.BitBtn4,
+        c.Placeholder.Model,
+        panels(c.Settings),
+        c.Progress.Model,
+        panels(c.Displays),
+        c.Minutes.Model,
+        c.MinutesLeft.Model,
+        c.TimeLeft.Model,
+        c.Bar.Model,
+        c.Time.Model,
+        c.Scheduled.Model,
+        c.NowText.Model,
+        c.ProcessList.Model,
+        c.ProcessName.Model,
+        { c.CpuSample.Model, c.CpuUsage.Model, c.CpuTime.Model, c.CpuPercent.Model, c.CpuSeconds.Model },
+        c.BatteryPercent.Model,
+        c.BatteryPercentLeft.Model,
+        c.BatteryLife.Model,
     };
 }
 
@@ -112,21 +90,23 @@ void EventMonitor::disarm(MonitorSession& armed)
 
 void EventMonitor::Now()
 {
-    const auto mode = TargetModeFromIndex(form_.RadioGroup1.ItemIndex);
-    if (!mode)
-        return;
-    switch (*mode) {
+    if (const auto mode = TargetModeFromIndex(form_.RadioGroup1.ItemIndex))
+        now(*mode);
+}
+
+void EventMonitor::now(TargetMode mode)
+{
+    switch (mode) {
     case TargetMode::LocalComputer:
         if (const auto kind = ActionFromIndex(form_.ComboBox1.ItemIndex))
             localActions_.RunLocalAction(*kind);
-        Stop();
-        return;
+        break;
     case TargetMode::NetworkComputer:
         if (const auto kind = RemoteActionFromIndex(form_.ComboBox3.ItemIndex))
             remote_.RunRemoteAction(*kind);
-        Stop();
-        return;
+        break;
     }
+    disarm(session(mode));
 }
 
 bool EventMonitor::NowShowingErrors()
@@ -155,17 +135,25 @@ void EventMonitor::Tick(TargetMode mode)
 
 void EventMonitor::fire(TargetMode mode)
 {
-    MonitorSession& armed = session(mode);
     if (form_.CheckBox2.Checked) {
         if (dialog_ == nullptr)
             throw std::logic_error("the confirmation dialog is not connected to the main window");
         dialog_->ShowCountdown(mode);
         return;
     }
-    Now();
-    armed.HideFired();
-    Stop();
-    armed.controls().timer.Enabled = false;
+    runFired(mode);
+}
+
+bool EventMonitor::RunConfirmed(TargetMode mode)
+{
+    return runGuarded([this, mode] { runFired(mode); });
+}
+
+void EventMonitor::runFired(TargetMode mode)
+{
+    now(mode);
+    session(mode).HideFired();
+    disarm(session(mode));
 }
 
 bool EventMonitor::runGuarded(const std::function<void()>& body)

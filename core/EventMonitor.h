@@ -40,6 +40,9 @@ public:
     // Now as a user-interface event of its own: a failure is shown at once; returns whether Now completed.
     bool NowShowingErrors();
     void Tick(TargetMode mode);
+    // The confirmed event of the mode runs its action, as a user-interface event of its own (a
+    // failure is shown at once); returns whether the action ran to its end.
+    bool RunConfirmed(TargetMode mode);
 
     // A firing is being handled (ticks arriving now must do nothing).
     bool Busy() const { return busy_; }
@@ -48,9 +51,13 @@ public:
     CpuSampler& sampler() { return sampler_; }
 
 private:
-    MonitorControls localControls();
-    MonitorControls networkControls();
+    MonitorControls controlsOf(TargetMode mode);
     void fire(TargetMode mode);
+    // Runs the mode's action and disarms it.
+    void now(TargetMode mode);
+    // A fired event: its action runs, then its display and progress hide, Start shows again
+    // and the mode is disarmed.
+    void runFired(TargetMode mode);
     void disarm(MonitorSession& armed);
     bool runGuarded(const std::function<void()>& body);
 

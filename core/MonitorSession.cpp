@@ -10,7 +10,7 @@ namespace {
 
 constexpr int secondsPerDay = 86400;
 
-std::int64_t localNow(PowerPlatform& platform, SystemTime& now)
+std::int64_t localNow(SystemInformation& platform, SystemTime& now)
 {
     platform.GetLocalTime(now);
     return SecondsOfLocalTime(now);

@@ -15,7 +15,7 @@ const char* flag(const TCheckBox& box)
 
 } // namespace
 
-void LoadSettingsStore(PowerPlatform& platform, TForm2Model& options)
+void LoadSettingsStore(Registry& platform, TForm2Model& options)
 {
     TRegistry registry(platform);
     registry.SetRootKey(w32::HkeyClassesRoot);
@@ -35,7 +35,7 @@ void LoadSettingsStore(PowerPlatform& platform, TForm2Model& options)
     registry.CloseKey();
 }
 
-void SaveSettingsStore(PowerPlatform& platform, const TForm2Model& options)
+void SaveSettingsStore(Registry& platform, const TForm2Model& options)
 {
     TRegistry registry(platform);
     registry.SetRootKey(w32::HkeyClassesRoot);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PowerPlatform.h"
+#include "platform/Registry.h"
 
 namespace vespern {
 
@@ -12,8 +12,8 @@ inline constexpr char SettingsKeyPath[] = "\\vespern\\setting";
 
 // Sets the dialog's controls from the store; a value of another type than text stops the load
 // with an error, and what was set before it stays set.
-void LoadSettingsStore(PowerPlatform& platform, TForm2Model& options);
+void LoadSettingsStore(Registry& platform, TForm2Model& options);
 // Writes the store from the dialog's controls; stops at the first write that fails.
-void SaveSettingsStore(PowerPlatform& platform, const TForm2Model& options);
+void SaveSettingsStore(Registry& platform, const TForm2Model& options);
 
 } // namespace vespern

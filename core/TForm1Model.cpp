@@ -18,7 +18,6 @@ TForm1Model::TForm1Model(
 {
     initialiseControls();
     TrayIcon1.OnDblClick = [this] { TrayIcon1DblClick(); };
-    TrayIcon1.OnStartup = [this](bool& showMainForm) { TrayIcon1Startup(showMainForm); };
     application_.NoticeTeller = [this] { TellNotices(); };
 }
 
@@ -115,48 +114,57 @@ void TForm1Model::initialiseControls()
     Panel1 = panel(259, 205);
     GroupBox7.Caption = "Computer Name";
     Label3 = label("Name", "Computer name");
-    GroupBox2.Caption = "Event";
-    ComboBox2 = list("Select event menu", "Event Menu", eventItems);
-    Panel4 = panel(217, 30);
-    Timer = spin("Set timer", 1, 10000);
-    Panel10 = panel(217, 30);
-    DateTimePickerEx1.Hint = "Set timer";
-    Panel11 = panel(217, 30);
-    proccesscombo = list("Select process", "Select proccess", {});
-    Panel12 = panel(217, 30);
-    SpinEdit1 = spin("Set CPU usage", 1, 100);
-    Edit2 = spin("Set Idle time", 1, 60);
-    Panel13 = panel(217, 30);
-    SpinEdit2 = spin("Set battery life", 1, 100);
-    Panel21 = panel(217, 30);
-    Label30 = label("Event Setings");
-    GroupBox1.Caption = "Action";
-    std::vector<std::string> actionItems;
-    for (const auto& info : ActionTable)
-        actionItems.emplace_back(info.listCaption);
-    ComboBox1 = list("Select action menu", "Action Menu", actionItems);
-
     Panel5 = panel(259, 205, false);
     GroupBox6.Caption = "Client Computer(s) Name";
     Edit1.Hint = "Client Computer Name";
     BitBtn5 = button("Browse", "Browse for computer");
-    GroupBox5.Caption = "Event";
-    ComboBox4 = list("Select event menu", "Event Menu", eventItems);
-    Pcountdwn = panel(217, 30);
-    timerx = spin("Set timer", 1, 10000);
-    Pontime = panel(217, 30);
-    DateTimePickerEx2.Hint = "Set time";
-    Pprocess = panel(217, 30);
-    proccesscombox = list("Select process", "Select proccess", {});
-    Pcpuusage = panel(217, 30);
-    SpinEdit5 = spin("CPU Usage", 1, 100);
-    SpinEdit6 = spin("Set Idle time", 1, 60);
-    Pbattlow = panel(217, 30);
-    SpinEdit4 = spin("Set battery life", 1, 100);
-    Panel6 = panel(217, 30);
+    std::vector<std::string> actionItems;
+    for (const auto& info : ActionTable)
+        actionItems.emplace_back(info.listCaption);
+    // The hints and actions that differ between the two sets.
+    struct ModeTexts {
+        const char* timeHint;
+        const char* cpuHint;
+        std::vector<std::string> actions;
+    };
+    const ModeTexts local { "Set timer", "Set CPU usage", actionItems };
+    const ModeTexts network { "Set time", "CPU Usage", { "Shutdown", "Reboot" } };
+    for (const auto mode : { TargetMode::LocalComputer, TargetMode::NetworkComputer }) {
+        const auto c = ModeControls(mode);
+        const ModeTexts& texts = mode == TargetMode::LocalComputer ? local : network;
+        c.EventGroup.Model.Caption = "Event";
+        c.EventList.Model = list("Select event menu", "Event Menu", eventItems);
+        for (const auto& settings : c.Settings)
+            settings.Model = panel(217, 30);
+        c.Placeholder.Model = panel(217, 30);
+        c.Minutes.Model = spin("Set timer", 1, 10000);
+        c.Time.Model.Hint = texts.timeHint;
+        c.ProcessList.Model = list("Select process", "Select proccess", {});
+        c.CpuPercent.Model = spin(texts.cpuHint, 1, 100);
+        c.CpuSeconds.Model = spin("Set Idle time", 1, 60);
+        c.BatteryPercent.Model = spin("Set battery life", 1, 100);
+        c.ActionGroup.Model.Caption = "Action";
+        c.ActionList.Model = list("Select action menu", "Action Menu", texts.actions);
+
+        c.Progress.Model = panel(259, 40, false);
+        for (const auto& display : c.Displays)
+            display.Model = panel(252, 32, false);
+        c.Track.Model = c.Bar.Model = panel(240, 7);
+        c.TimeLeft.Model = label("Label13");
+        c.MinutesLeft.Model = label("timelefth");
+        c.MinutesLeft.Model.Visible = false;
+        c.Scheduled.Model = c.NowText.Model = label("Label13");
+        c.ProcessName.Model = label("Time (Now) : ");
+        c.CpuUsage.Model = label("0 %");
+        c.CpuTime.Model = label("0");
+        c.CpuSample.Model.Text = "0";
+        c.CpuSample.Model.Visible = false;
+        c.BatteryLife.Model = c.BatteryPercentLeft.Model = label("0 %");
+        c.BatteryPercentLeft.Model.Visible = false;
+    }
+    // The local placeholder says it with a label, the network one with its caption.
+    Label30 = label("Event Setings");
     Panel6.Caption = "Event Settings";
-    GroupBox4.Caption = "Action";
-    ComboBox3 = list("Select action menu", "Action Menu", { "Shutdown", "Reboot" });
 
     Panel7 = panel(259, 73);
     GroupBox3.Caption = "Action Option";
@@ -170,27 +178,6 @@ void TForm1Model::initialiseControls()
     BitBtn4 = button("Stop", "Stop activated action", false);
     BitBtn1 = button("Now", "Execute action now");
     BitBtn3 = button("Option", "Vespern option");
-
-    for (auto* progress : { &Panelproggressx, &Panelproggress })
-        *progress = panel(259, 40, false);
-    for (auto* display : { &Panelcountdwnx, &Panelontimex, &Panelprocessx, &Panelcpux, &Panelbattlifex, &Panelcountdwn,
-             &Panelontime, &Panelprocess, &Panelcpu, &Panelbattlife })
-        *display = panel(252, 32, false);
-    for (auto* bar : { &Panel15, &Paneltimeleftx, &Panel16, &Paneltimeleft })
-        *bar = panel(240, 7);
-    timeleftx = timeleft = label("Label13");
-    timelefthx = timelefth = label("timelefth");
-    timelefthx.Visible = timelefth.Visible = false;
-    timescedulex = timescedule = label("Label13");
-    timescedulehx = timesceduleh = label("Label13");
-    processnowx = processnow = label("Time (Now) : ");
-    cpuusagex = cpuusage = label("0 %");
-    cputimex = cputime = label("0");
-    cpuusagedtx.Text = cpuusagedt.Text = "0";
-    cpuusagedtx.Visible = cpuusagedt.Visible = false;
-    battlifex = battlife = label("0 %");
-    battlifehx = battlifeh = label("0 %");
-    battlifehx.Visible = battlifeh.Visible = false;
 
     ExitVespern1 = item("Exit Vespern");
     Help1 = item("Help");
@@ -264,6 +251,92 @@ void TForm1Model::RadioGroup1Click()
     Panel1.Visible = !network;
 }
 
+void TForm1Model::SelectRadioGroup1Item(int index)
+{
+    if (RadioGroup1.ItemIndex == index)
+        return;
+    RadioGroup1.ItemIndex = index;
+    RadioGroup1Click();
+}
+
+TForm1ModeControls TForm1Model::ModeControls(TargetMode mode)
+{
+    if (mode == TargetMode::NetworkComputer)
+        return {
+            mode,
+            { "Panel5", Panel5, IdPanel5 },
+            { "GroupBox6", GroupBox6, IdGroupBox6 },
+            { "GroupBox5", GroupBox5, IdGroupBox5 },
+            { "ComboBox4", ComboBox4, IdComboBox4 },
+            { { { "Pcountdwn", Pcountdwn, IdPcountdwn }, { "Pontime", Pontime, IdPontime },
+                { "Pprocess", Pprocess, IdPprocess }, { "Pcpuusage", Pcpuusage, IdPcpuusage },
+                { "Pbattlow", Pbattlow, IdPbattlow } } },
+            { "Panel6", Panel6, IdPanel6 },
+            { "timerx", timerx, Idtimerx },
+            { "DateTimePickerEx2", DateTimePickerEx2, IdDateTimePickerEx2 },
+            { "proccesscombox", proccesscombox, Idproccesscombox },
+            { "SpinEdit5", SpinEdit5, IdSpinEdit5 },
+            { "SpinEdit6", SpinEdit6, IdSpinEdit6 },
+            { "SpinEdit4", SpinEdit4, IdSpinEdit4 },
+            { "GroupBox4", GroupBox4, IdGroupBox4 },
+            { "ComboBox3", ComboBox3, IdComboBox3 },
+            { "Panelproggressx", Panelproggressx, IdPanelproggressx },
+            { { { "Panelcountdwnx", Panelcountdwnx, IdPanelcountdwnx },
+                { "Panelontimex", Panelontimex, IdPanelontimex }, { "Panelprocessx", Panelprocessx, IdPanelprocessx },
+                { "Panelcpux", Panelcpux, IdPanelcpux }, { "Panelbattlifex", Panelbattlifex, IdPanelbattlifex } } },
+            { "timeleftx", timeleftx, Idtimeleftx },
+            { "timelefthx", timelefthx, Idtimelefthx },
+            { "Panel15", Panel15, IdPanel15 },
+            { "Paneltimeleftx", Paneltimeleftx, IdPaneltimeleftx },
+            { "timescedulex", timescedulex, Idtimescedulex },
+            { "timescedulehx", timescedulehx, Idtimescedulehx },
+            { "processnowx", processnowx, Idprocessnowx },
+            { "cpuusagex", cpuusagex, Idcpuusagex },
+            { "cputimex", cputimex, Idcputimex },
+            { "cpuusagedtx", cpuusagedtx, Idcpuusagedtx },
+            { "battlifex", battlifex, Idbattlifex },
+            { "battlifehx", battlifehx, Idbattlifehx },
+            Timer2,
+            { &GroupBox3, &GroupBox4, &GroupBox5, &GroupBox6, &RadioGroup1 },
+        };
+    return {
+        mode,
+        { "Panel1", Panel1, IdPanel1 },
+        { "GroupBox7", GroupBox7, IdGroupBox7 },
+        { "GroupBox2", GroupBox2, IdGroupBox2 },
+        { "ComboBox2", ComboBox2, IdComboBox2 },
+        { { { "Panel4", Panel4, IdPanel4 }, { "Panel10", Panel10, IdPanel10 }, { "Panel11", Panel11, IdPanel11 },
+            { "Panel12", Panel12, IdPanel12 }, { "Panel13", Panel13, IdPanel13 } } },
+        { "Panel21", Panel21, IdPanel21 },
+        { "Timer", Timer, IdTimer },
+        { "DateTimePickerEx1", DateTimePickerEx1, IdDateTimePickerEx1 },
+        { "proccesscombo", proccesscombo, Idproccesscombo },
+        { "SpinEdit1", SpinEdit1, IdSpinEdit1 },
+        { "Edit2", Edit2, IdEdit2 },
+        { "SpinEdit2", SpinEdit2, IdSpinEdit2 },
+        { "GroupBox1", GroupBox1, IdGroupBox1 },
+        { "ComboBox1", ComboBox1, IdComboBox1 },
+        { "Panelproggress", Panelproggress, IdPanelproggress },
+        { { { "Panelcountdwn", Panelcountdwn, IdPanelcountdwn }, { "Panelontime", Panelontime, IdPanelontime },
+            { "Panelprocess", Panelprocess, IdPanelprocess }, { "Panelcpu", Panelcpu, IdPanelcpu },
+            { "Panelbattlife", Panelbattlife, IdPanelbattlife } } },
+        { "timeleft", timeleft, Idtimeleft },
+        { "timelefth", timelefth, Idtimelefth },
+        { "Panel16", Panel16, IdPanel16 },
+        { "Paneltimeleft", Paneltimeleft, IdPaneltimeleft },
+        { "timescedule", timescedule, Idtimescedule },
+        { "timesceduleh", timesceduleh, Idtimesceduleh },
+        { "processnow", processnow, Idprocessnow },
+        { "cpuusage", cpuusage, Idcpuusage },
+        { "cputime", cputime, Idcputime },
+        { "cpuusagedt", cpuusagedt, Idcpuusagedt },
+        { "battlife", battlife, Idbattlife },
+        { "battlifeh", battlifeh, Idbattlifeh },
+        Timer1,
+        { &GroupBox1, &GroupBox2, &GroupBox3, &RadioGroup1 },
+    };
+}
+
 void TForm1Model::Forced1Click()
 {
     if (Forced1.Checked) {
@@ -317,10 +390,6 @@ void TForm1Model::TrayIcon1DblClick()
 {
     ShowWindows1Click();
 }
-
-void TForm1Model::TrayIcon1Startup(bool&) { }
-
-void TForm1Model::PopupMenu1Popup() { }
 
 void TForm1Model::ExitVespern1Click()
 {

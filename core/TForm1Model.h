@@ -5,6 +5,7 @@
 #include "EventMonitor.h"
 #include "LocalActions.h"
 #include "TApplication.h"
+#include "TForm1ModeControls.h"
 #include "TForm2Model.h"
 #include "TForm5Model.h"
 #include "TTrayIcon.h"
@@ -187,6 +188,12 @@ public:
     TShowRequest Form2Show;
 
     void RadioGroup1Click();
+    // The user selected an item of RadioGroup1: only a changed selection runs its click handler.
+    void SelectRadioGroup1Item(int index);
+    // The controls the mode uses.
+    TForm1ModeControls ModeControls(TargetMode mode);
+    // The change handler of the mode's event list (ComboBox2Change or ComboBox4Change).
+    void EventListChange(TargetMode mode) { monitor_.EventListChange(mode); }
     void Forced1Click();
     void CheckBox1Click();
     void ShowMessage1Click();
@@ -196,8 +203,6 @@ public:
     void SetCheckBox2Checked(bool checked);
     void ShowWindows1Click();
     void TrayIcon1DblClick();
-    void TrayIcon1Startup(bool& showMainForm);
-    void PopupMenu1Popup();
     void ExitVespern1Click();
     void Label39Click();
     void Help1Click();
@@ -229,8 +234,8 @@ private:
 
     // Event handlers
 public:
-    void ComboBox2Change() { monitor_.EventListChange(TargetMode::LocalComputer); }
-    void ComboBox4Change() { monitor_.EventListChange(TargetMode::NetworkComputer); }
+    void ComboBox2Change() { EventListChange(TargetMode::LocalComputer); }
+    void ComboBox4Change() { EventListChange(TargetMode::NetworkComputer); }
     void BitBtn2Click() { monitor_.Start(); }
     void BitBtn4Click() { monitor_.Stop(); }
     void BitBtn5Click() { browser_.BitBtn5Click(); }

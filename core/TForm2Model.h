@@ -88,16 +88,6 @@ public:
     void BitBtn2Click();
     void BitBtn3Click(FileOpenDialog& dialog);
 
-    void shutdown_scutClick() { shortcutClick(0); }
-    void reboot_scutClick() { shortcutClick(1); }
-    void logoff_scutClick() { shortcutClick(2); }
-    void standby_scutClick() { shortcutClick(3); }
-    void Hibernate_scutClick() { shortcutClick(4); }
-    void hangup_scutClick() { shortcutClick(5); }
-    void turnoffmon_csutClick() { shortcutClick(6); }
-    void screensaver_scutClick() { shortcutClick(7); }
-    void lock_scutClick() { shortcutClick(8); }
-
     // Shown non-modally, brought to the front when already open.
     void Show() { Visible = true; }
 

@@ -52,15 +52,15 @@ void TForm4Model::Show()
 void TForm4Model::ShowCountdown(TargetMode mode)
 {
     Show();
+    pending_ = mode;
     timerOf(mode).Enabled = true;
 }
 
 void TForm4Model::FormShow()
 {
     // The question names the action that Now will run: the action list of the current mode.
-    const bool network = TargetModeFromIndex(form1_.RadioGroup1.ItemIndex) == TargetMode::NetworkComputer;
-    const std::string& action = network ? form1_.ComboBox3.Text : form1_.ComboBox1.Text;
-    Memo1.Text = " Are you sure wan to " + action + " ?";
+    const auto controls = form1_.ModeControls(form1_.monitor().CurrentMode());
+    Memo1.Text = " Are you sure wan to " + controls.ActionList.Model.Text + " ?";
     form1_.Panelproggress.Visible = false;
     Panel15.Width = FullBar;
 }
@@ -78,22 +78,13 @@ void TForm4Model::countdownTick(TargetMode mode)
 
 void TForm4Model::finishCountdown(TargetMode mode)
 {
-    if (!form1_.BitBtn1Click())
-        return;
-    const bool local = mode == TargetMode::LocalComputer;
-    (local ? form1_.Panelcountdwn : form1_.Panelcountdwnx).Visible = false;
-    (local ? form1_.Panelproggress : form1_.Panelproggressx).Visible = false;
-    form1_.BitBtn2.Visible = true;
-    form1_.BitBtn4.Visible = false;
-    (local ? form1_.Timer1 : form1_.Timer2).Enabled = false;
-    form1_.BitBtn4Click();
-    timerOf(mode).Enabled = false;
-    Visible = false;
+    if (form1_.monitor().RunConfirmed(mode))
+        CancelPending();
 }
 
 void TForm4Model::BitBtn1Click()
 {
-    finishCountdown(Timer2.Enabled && !Timer1.Enabled ? TargetMode::NetworkComputer : TargetMode::LocalComputer);
+    finishCountdown(pending_);
 }
 
 void TForm4Model::CancelPending()

@@ -64,6 +64,7 @@ private:
     TTimer& timerOf(TargetMode mode) { return mode == TargetMode::LocalComputer ? Timer1 : Timer2; }
 
     TForm1Model& form1_;
+    TargetMode pending_ = TargetMode::LocalComputer; // the mode of the last countdown shown
 };
 
 } // namespace vespern

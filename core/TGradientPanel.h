@@ -55,6 +55,22 @@ public:
     // The whole client area, Width x Height; empty when either is zero or less.
     PixelBuffer Paint(TextRenderer& text) const;
 
+    // The plain panel properties the painting reads: a view that kept the last painted ones
+    // repaints only when they differ (the colour setters ask for their own repaint).
+    struct TPaintedProperties {
+        std::string caption;
+        TFont font;
+        TAlignment alignment {};
+        TBevelCut bevelOuter {};
+        TBevelCut bevelInner {};
+        int bevelWidth {};
+        bool operator==(const TPaintedProperties&) const = default;
+    };
+    TPaintedProperties PaintedProperties() const
+    {
+        return { Caption, Font, Alignment, BevelOuter, BevelInner, BevelWidth };
+    }
+
     // N + 1 lines from face to grad over (0, 0, width, height), where N is the number of steps of
     // the direction; nothing when N is 0, since there is then no pixel to fill.
     static void FillGradient(

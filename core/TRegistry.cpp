@@ -8,7 +8,7 @@
 
 namespace vespern {
 
-TRegistry::TRegistry(PowerPlatform& platform)
+TRegistry::TRegistry(Registry& platform)
     : platform_(platform)
     , rootKey_(w32::HkeyCurrentUser)
 {

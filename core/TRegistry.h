@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PowerPlatform.h"
+#include "platform/Registry.h"
 
 #include <cstdint>
 #include <string>
@@ -10,7 +10,7 @@ namespace vespern {
 // The registry access object: one root, at most one open key, closed on release.
 class TRegistry {
 public:
-    explicit TRegistry(PowerPlatform& platform);
+    explicit TRegistry(Registry& platform);
     ~TRegistry();
     TRegistry(const TRegistry&) = delete;
     TRegistry& operator=(const TRegistry&) = delete;
@@ -32,7 +32,7 @@ public:
     void CloseKey();
 
 private:
-    PowerPlatform& platform_;
+    Registry& platform_;
     HKey rootKey_;
     HKey currentKey_ = 0;
 };

@@ -52,7 +52,6 @@ public:
     void SetHint(const std::string& hint);
     const std::string& Hint() const { return hint_; }
     void SetShowHint(bool showHint);
-    bool ShowHint() const { return showHint_; }
     void SetIconVisible(bool visible);
     bool IconVisible() const { return iconVisible_; }
     bool MinimizeToTray = false;

@@ -350,7 +350,7 @@ std::int64_t SecondsOfLocalTime(const SystemTime& time)
     return days * 86400 + std::int64_t { time.wHour } * 3600 + std::int64_t { time.wMinute } * 60 + time.wSecond;
 }
 
-TimeText::TimeText(PowerPlatform& platform)
+TimeText::TimeText(SystemInformation& platform)
     : platform_(platform)
 {
 }

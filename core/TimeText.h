@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Controls.h"
-#include "platform/PowerPlatform.h"
+#include "platform/SystemInformation.h"
 
 #include <cstdint>
 #include <optional>
@@ -69,7 +69,7 @@ std::int64_t SecondsOfLocalTime(const SystemTime& time);
 // pickers show them.
 class TimeText {
 public:
-    explicit TimeText(PowerPlatform& platform);
+    explicit TimeText(SystemInformation& platform);
 
     std::string LongTimeFormat();
     // The current local time in the long time format.
@@ -86,7 +86,7 @@ private:
     };
     Designators designators(const std::string& picture);
 
-    PowerPlatform& platform_;
+    SystemInformation& platform_;
 };
 
 // The time of day a picker holds, and a new one for it; the date part stays.

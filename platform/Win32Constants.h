@@ -55,9 +55,17 @@ inline constexpr std::uint32_t CpAcp = 0;
 // Error codes
 inline constexpr std::uint32_t ErrorSuccess = 0;
 inline constexpr std::uint32_t ErrorFileNotFound = 2;
+inline constexpr std::uint32_t ErrorPathNotFound = 3;
 inline constexpr std::uint32_t ErrorAccessDenied = 5;
+inline constexpr std::uint32_t ErrorInvalidHandle = 6;
 inline constexpr std::uint32_t ErrorInvalidData = 13;
+inline constexpr std::uint32_t ErrorWriteFault = 29;
+inline constexpr std::uint32_t ErrorBufferOverflow = 111;
+inline constexpr std::uint32_t ErrorDiskFull = 112;
 inline constexpr std::uint32_t ErrorCallNotImplemented = 120;
+inline constexpr std::uint32_t ErrorModNotFound = 126;
+inline constexpr std::uint32_t ErrorProcNotFound = 127;
+inline constexpr std::uint32_t ErrorAlreadyExists = 183;
 inline constexpr std::uint32_t ErrorMoreData = 234;
 inline constexpr std::uint32_t ErrorNotAllAssigned = 1300;
 inline constexpr std::uint32_t ErrorNoSuchPrivilege = 1313;
@@ -96,6 +104,7 @@ inline constexpr std::uint32_t PerformanceIdleTimeOffset = 0;
 
 // Files
 inline constexpr std::uint32_t FileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t FileAttributeNormal = 0x80;
 inline constexpr std::uint32_t InvalidFileAttributes = 0xFFFFFFFF;
 
 // COM and the shell

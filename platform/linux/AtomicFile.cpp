@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 namespace vespern {
@@ -128,26 +129,6 @@ FileRead ReadRegularFile(const std::filesystem::path& file, std::size_t maxBytes
     return read;
 }
 
-std::filesystem::path FollowLinks(const std::filesystem::path& file, int& error)
-{
-    error = 0;
-    std::filesystem::path current = file;
-    for (int hop = 0; hop < maxLinks; ++hop) {
-        struct stat status { };
-        if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-            return current;
-        std::error_code failure;
-        const auto target = std::filesystem::read_symlink(current, failure);
-        if (failure) {
-            error = failure.value();
-            return file;
-        }
-        current = target.is_absolute() ? target : current.parent_path() / target;
-    }
-    error = ELOOP;
-    return file;
-}
-
 int MakeDirectories(const std::filesystem::path& directory)
 {
     if (directory.empty() || ::mkdir(directory.c_str(), 0700) == 0)
@@ -163,30 +144,130 @@ int MakeDirectories(const std::filesystem::path& directory)
     return errno;
 }
 
-int WriteFileAtomically(const std::filesystem::path& requested, std::string_view content, FileStamp* stamp)
+namespace {
+
+WriteTarget refused(WriteTarget target, int error, std::string why)
 {
-    int error = 0;
-    const std::filesystem::path file = FollowLinks(requested, error);
-    if (error != 0)
-        return error;
+    target.error = error;
+    target.refusal = std::move(why);
+    return target;
+}
+
+std::string ownerText(uid_t owner)
+{
+    return "uid " + std::to_string(owner);
+}
+
+// A new file that is only ours: never a link or a file someone placed under the name first.
+UniqueFd createTemporary(int directory, const std::string& prefix, std::string& name)
+{
+    constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    constexpr int attempts = 100;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        unsigned char random[6] = {};
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+            return UniqueFd();
+        name = prefix;
+        for (const unsigned char byte : random)
+            name += letters[byte % (sizeof letters - 1)];
+        UniqueFd fd(::openat(directory, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (fd || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return UniqueFd();
+}
+
+} // namespace
+
+WriteTarget ResolveWriteTarget(const std::filesystem::path& requested)
+{
+    WriteTarget target { requested, false, 0, {} };
+    const uid_t writer = ::geteuid();
+    std::filesystem::path current = requested;
+    for (int hop = 0; hop < maxLinks; ++hop) {
+        struct stat link { };
+        if (::lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+            target.file = current;
+            return target;
+        }
+        if (link.st_uid != writer && link.st_uid != 0)
+            return refused(std::move(target), EACCES,
+                (hop == 0 ? "it is a symbolic link" : "it leads through " + current.string() + ", a symbolic link")
+                    + " of another user (" + ownerText(link.st_uid) + ")");
+        std::error_code failure;
+        const auto next = std::filesystem::read_symlink(current, failure);
+        if (failure) {
+            target.error = failure.value();
+            return target;
+        }
+        current = next.is_absolute() ? next : current.parent_path() / next;
+        target.throughLink = true;
+        const std::filesystem::path folder = current.parent_path().empty() ? "." : current.parent_path();
+        struct stat directory { };
+        if (::stat(folder.c_str(), &directory) != 0 || !S_ISDIR(directory.st_mode))
+            return refused(std::move(target), ENOENT,
+                "it is a symbolic link into " + folder.string()
+                    + ", a folder that does not exist (none is made through a link)");
+        if (writer == 0 && directory.st_uid != 0)
+            return refused(std::move(target), EACCES,
+                "it is a symbolic link into " + folder.string() + ", a folder of another user ("
+                    + ownerText(directory.st_uid) + "), which root does not write through");
+    }
+    target.error = ELOOP;
+    return target;
+}
+
+std::string RefusedWriteText(const std::filesystem::path& requested, const std::string& refusal)
+{
+    return requested.string() + " was not written: " + refusal + "; the link is left as it is";
+}
+
+int OpenLockFile(const std::filesystem::path& lock)
+{
+    UniqueFd fd(::open(lock.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd && errno == EEXIST)
+        fd = UniqueFd(::open(lock.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status { };
+    if (!fd || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return -1;
+    return fd.release();
+}
+
+int WriteFileAtomically(
+    const std::filesystem::path& requested, std::string_view content, FileStamp* stamp, std::string* refusal)
+{
+    const WriteTarget target = ResolveWriteTarget(requested);
+    if (target.error != 0) {
+        if (refusal)
+            *refusal = target.refusal;
+        return target.error;
+    }
+    const std::filesystem::path& file = target.file;
     const std::filesystem::path directory = file.parent_path().empty() ? "." : file.parent_path();
-    if (const int made = MakeDirectories(directory); made != 0)
-        return made;
-    std::string pattern = (directory / ("." + file.filename().string() + ".tmp-XXXXXX")).string();
-    UniqueFd fd(::mkstemp(pattern.data()));
+    if (!target.throughLink)
+        if (const int made = MakeDirectories(directory); made != 0)
+            return made;
+    UniqueFd dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
+        return errno;
+    const std::string name = file.filename().string();
+    std::string temporary;
+    UniqueFd fd = createTemporary(dir.get(), "." + name + ".tmp-", temporary);
     if (!fd)
         return errno;
     // A replacement keeps the old file's mode; a new file is readable by all like any other
     // (the 0700 directories are what keep a user's files to the user).
     struct stat old { };
-    ::fchmod(fd.get(), ::stat(file.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644);
-    error = writeAll(fd.get(), content);
+    const bool replaces = ::fstatat(dir.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
+    ::fchmod(fd.get(), replaces ? old.st_mode & 07777 : 0644);
+    int error = writeAll(fd.get(), content);
     if (error == 0 && ::fsync(fd.get()) != 0)
         error = errno;
-    if (error == 0 && ::rename(pattern.c_str(), file.c_str()) != 0)
+    if (error == 0 && ::renameat(dir.get(), temporary.c_str(), dir.get(), name.c_str()) != 0)
         error = errno;
     if (error != 0) {
-        ::unlink(pattern.c_str());
+        ::unlinkat(dir.get(), temporary.c_str(), 0);
         return error;
     }
     // After the rename, which changes the file's change time.
@@ -195,8 +276,7 @@ int WriteFileAtomically(const std::filesystem::path& requested, std::string_view
         *stamp = StampOf(written);
     fd.reset();
     // The rename itself reaches the disk with the directory.
-    if (UniqueFd dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir)
-        ::fsync(dir.get());
+    ::fsync(dir.get());
     return 0;
 }
 
@@ -232,11 +312,11 @@ std::int32_t Win32ErrorFromErrno(int error)
         return static_cast<std::int32_t>(w32::ErrorAccessDenied);
     case ENOENT:
     case ENOTDIR:
-        return 3; // ERROR_PATH_NOT_FOUND
+        return static_cast<std::int32_t>(w32::ErrorPathNotFound);
     case ENOSPC:
-        return 112; // ERROR_DISK_FULL
+        return static_cast<std::int32_t>(w32::ErrorDiskFull);
     default:
-        return 29; // ERROR_WRITE_FAULT
+        return static_cast<std::int32_t>(w32::ErrorWriteFault);
     }
 }
 

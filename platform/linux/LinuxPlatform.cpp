@@ -107,6 +107,7 @@ LinuxPlatform::LinuxPlatform(LinuxPaths paths, ErrorSink errors, UserNoticeSink 
     , displayPower_(paths_.busTimeout)
     , discovery_(std::make_unique<AvahiDiscovery>())
     , registry_(paths_.registry, errors_, notices_)
+    , links_(notices_)
     , requests_([this](const Outcome& outcome, const std::string& action) { report(outcome, action); })
 {
 }
@@ -185,7 +186,7 @@ bool LinuxPlatform::GetComputerNameA(std::span<char> buffer, std::uint32_t& size
         name.resize(dot);
     if (name.size() + 1 > size || name.size() + 1 > buffer.size()) {
         size = static_cast<std::uint32_t>(name.size() + 1);
-        lastError_ = 111; // ERROR_BUFFER_OVERFLOW
+        lastError_ = w32::ErrorBufferOverflow;
         return false;
     }
     std::memcpy(buffer.data(), name.c_str(), name.size() + 1);
@@ -287,7 +288,7 @@ bool LinuxPlatform::CloseHandle(Handle object)
 {
     if (object == tokenHandleValue || snapshots_.Close(object))
         return true;
-    lastError_ = 6; // ERROR_INVALID_HANDLE
+    lastError_ = w32::ErrorInvalidHandle;
     return false;
 }
 
@@ -295,7 +296,7 @@ ModuleHandle LinuxPlatform::LoadLibraryA(const std::string& fileName)
 {
     const ModuleHandle module = findModule(fileName);
     if (module == 0)
-        lastError_ = 126; // ERROR_MOD_NOT_FOUND
+        lastError_ = w32::ErrorModNotFound;
     return module;
 }
 
@@ -312,7 +313,7 @@ ProcAddress LinuxPlatform::GetProcAddress(ModuleHandle module, const std::string
         if (entry.module == module && procName == entry.name)
             return address;
     }
-    lastError_ = 127; // ERROR_PROC_NOT_FOUND
+    lastError_ = w32::ErrorProcNotFound;
     return 0;
 }
 
@@ -567,7 +568,7 @@ std::uint32_t LinuxPlatform::GetFileAttributesA(const std::string& fileName)
     const auto status = std::filesystem::status(NativePath(fileName), error);
     if (error || !std::filesystem::exists(status))
         return w32::InvalidFileAttributes;
-    return std::filesystem::is_directory(status) ? w32::FileAttributeDirectory : 0x80; // FILE_ATTRIBUTE_NORMAL
+    return std::filesystem::is_directory(status) ? w32::FileAttributeDirectory : w32::FileAttributeNormal;
 }
 
 bool LinuxPlatform::CreateDirectoryA(const std::string& pathName)
@@ -575,7 +576,7 @@ bool LinuxPlatform::CreateDirectoryA(const std::string& pathName)
     const std::string path = NativePath(pathName);
     if (::mkdir(path.c_str(), 0777) == 0)
         return true;
-    lastError_ = errno == EEXIST ? 183 : static_cast<std::uint32_t>(Win32ErrorFromErrno(errno)); // ERROR_ALREADY_EXISTS
+    lastError_ = errno == EEXIST ? w32::ErrorAlreadyExists : static_cast<std::uint32_t>(Win32ErrorFromErrno(errno));
     return false;
 }
 

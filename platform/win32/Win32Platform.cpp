@@ -1,6 +1,6 @@
 #include "Win32Platform.h"
 
-#include "ComPointer.h"
+#include "platform/ComPointer.h"
 #include "platform/Win32Constants.h"
 
 #ifndef NOMINMAX

@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const vespern::RegParseResult first = vespern::ParseRegFile(text, "HKEY_CURRENT_USER");
+    const vespern::RegParseResult first = vespern::ParseRegFile(std::string(text), "HKEY_CURRENT_USER");
     if (!first.ok())
         return 0;
     if (first.problems.size() > first.problemCount)

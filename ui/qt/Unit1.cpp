@@ -150,12 +150,21 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
     buildBanner(band("Panel22", model_.Panel22));
     buildTargetSelector(band("Panel3", model_.Panel3));
     auto* middle = band("Panel9", model_.Panel9);
-    buildLocalSet(panel(middle, "Panel1", model_.Panel1, { 0, 0 }));
-    buildNetworkSet(panel(middle, "Panel5", model_.Panel5, { 0, 0 }));
+    const auto local = model_.ModeControls(TargetMode::LocalComputer);
+    const auto network = model_.ModeControls(TargetMode::NetworkComputer);
+    for (const auto& mode : { local, network }) {
+        auto* set = panel(middle, mode.Set.Name, mode.Set.Model, { 0, 0 });
+        if (mode.Mode == TargetMode::LocalComputer)
+            buildLocalComputer(set);
+        else
+            buildNetworkComputer(set);
+        buildEventSet(set, mode);
+    }
     buildActionOptions(band("Panel7", model_.Panel7));
     buildButtons(band("Panel2", model_.Panel2));
-    buildProgress(band("Panelproggressx", model_.Panelproggressx), true);
-    buildProgress(band("Panelproggress", model_.Panelproggress), false);
+    // The network computer's progress stands above the local computer's.
+    for (const auto& mode : { network, local })
+        buildProgress(band(mode.Progress.Name, mode.Progress.Model), mode);
 
     buildTrayMenu();
     trayIcon_ = std::make_unique<TTrayIcon>(
@@ -231,11 +240,11 @@ QLabel* TForm1::text(QWidget* parent, const QString& caption, QRect geometry)
     return widget;
 }
 
-QWidget* TForm1::spin(
-    QWidget* parent, const char* name, TSpinEdit& model, QRect geometry, const QString& accessibleName)
+QWidget* TForm1::spin(QWidget* parent, const TNamed<TSpinEdit>& named, QRect geometry, const QString& accessibleName)
 {
+    auto& model = named.Model;
     auto* widget = new QSpinBox(parent);
-    widget->setObjectName(QLatin1String(name));
+    widget->setObjectName(QLatin1String(named.Name));
     widget->setAccessibleName(accessibleName);
     widget->setGeometry(geometry);
     connect(widget, &QSpinBox::valueChanged, this,
@@ -267,10 +276,7 @@ QComboBox* TForm1::list(QWidget* parent, const char* name, TComboBox& model, QRe
     // list would be filled once more at each).
     connect(widget, &QComboBox::currentIndexChanged, this, [this, widget, &model, change](int index) {
         handle([&model, index, text = local(widget->currentText()), change] {
-            const bool changed = model.ItemIndex != index;
-            model.ItemIndex = index;
-            model.Text = text;
-            if (changed && change)
+            if (model.Select(index, text) && change)
                 change();
         });
     });
@@ -302,21 +308,16 @@ QComboBox* TForm1::list(QWidget* parent, const char* name, TComboBox& model, QRe
 }
 
 // Bound to the state, not to clicks: the Toggle action of assistive technology and the keyboard
-// change it without a click. The click handler runs when, and only when, the state changes.
-void TForm1::check(QWidget* parent, const char* name, TCheckBox& model, QRect geometry, void (TForm1Model::*click)())
+// change it without a click. The model's setter runs the click handler when the state changes.
+void TForm1::check(
+    QWidget* parent, const char* name, TCheckBox& model, QRect geometry, void (TForm1Model::*setChecked)(bool))
 {
     auto* widget = new QCheckBox(qs(model.Caption), parent);
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(geometry);
     FitCaption(widget);
-    connect(widget, &QCheckBox::toggled, this, [this, &model, click](bool checked) {
-        handle([this, &model, click, checked] {
-            if (model.Checked == checked)
-                return;
-            model.Checked = checked;
-            (model_.*click)();
-        });
-    });
+    connect(widget, &QCheckBox::toggled, this,
+        [this, setChecked](bool checked) { handle([this, setChecked, checked] { (model_.*setChecked)(checked); }); });
     refreshers_.push_back([widget, &model] {
         const QSignalBlocker blocker(widget);
         applyControl(widget, model);
@@ -419,12 +420,7 @@ void TForm1::buildTargetSelector(QWidget* band)
         connect(radio, &QRadioButton::toggled, this, [this, i](bool checked) {
             if (!checked)
                 return;
-            handle([this, i] {
-                if (model_.RadioGroup1.ItemIndex == static_cast<int>(i))
-                    return;
-                model_.RadioGroup1.ItemIndex = static_cast<int>(i);
-                model_.RadioGroup1Click();
-            });
+            handle([this, i] { model_.SelectRadioGroup1Item(static_cast<int>(i)); });
         });
         buttons.push_back(radio);
     }
@@ -441,102 +437,80 @@ void TForm1::buildTargetSelector(QWidget* band)
     });
 }
 
-void TForm1::buildLocalSet(QWidget* set)
+void TForm1::buildLocalComputer(QWidget* set)
 {
-    auto& m = model_;
-    auto* name = group(set, "GroupBox7", m.GroupBox7, { 9, 2, 241, 47 });
-    auto* computer = label(name, "Label3", m.Label3, { 8, 18, 225, 20 });
+    auto* name = group(set, "GroupBox7", model_.GroupBox7, { 9, 2, 241, 47 });
+    auto* computer = label(name, "Label3", model_.Label3, { 8, 18, 225, 20 });
     computer->setAlignment(Qt::AlignCenter);
     QFont bold = computer->font();
     bold.setBold(true);
     computer->setFont(bold);
     computer->setStyleSheet(QStringLiteral("color: blue;"));
+}
 
-    auto* event = group(set, "GroupBox2", m.GroupBox2, { 9, 52, 241, 83 });
-    list(event, "ComboBox2", m.ComboBox2, { 12, 18, 217, 21 }, QStringLiteral("Event"),
-        [this] { model_.ComboBox2Change(); });
+void TForm1::buildNetworkComputer(QWidget* set)
+{
+    auto* client = group(set, "GroupBox6", model_.GroupBox6, { 9, 2, 241, 47 });
+    edit(client, "Edit1", model_.Edit1, { 10, 18, 140, 21 }, QStringLiteral("Client computer name"));
+    onClick(
+        button(client, "BitBtn5", model_.BitBtn5, { 156, 16, 76, 25 }, "button-browse"), &TForm1Model::BitBtn5Click);
+}
+
+void TForm1::buildEventSet(QWidget* set, const TForm1ModeControls& c)
+{
+    auto* event = group(set, c.EventGroup.Name, c.EventGroup.Model, { 9, 52, 241, 83 });
+    list(event, c.EventList.Name, c.EventList.Model, { 12, 18, 217, 21 }, QStringLiteral("Event"),
+        [this, mode = c.Mode] { model_.EventListChange(mode); });
     const QPoint settings { 12, 46 };
-    auto* countdown = panel(event, "Panel4", m.Panel4, settings);
+    const auto settingsPanel = [&](EventKind kind) {
+        const auto& named = c.Settings[static_cast<std::size_t>(kind)];
+        return panel(event, named.Name, named.Model, settings);
+    };
+    auto* countdown = settingsPanel(EventKind::Countdown);
     text(countdown, QStringLiteral("Set Timer"), { 4, 6, 60, 18 })
-        ->setBuddy(spin(countdown, "Timer", m.Timer, { 66, 4, 80, 21 }, QStringLiteral("Countdown minutes")));
+        ->setBuddy(spin(countdown, c.Minutes, { 66, 4, 80, 21 }, QStringLiteral("Countdown minutes")));
     text(countdown, QStringLiteral("Minutes"), { 152, 6, 60, 18 });
-    auto* onTime = panel(event, "Panel10", m.Panel10, settings);
+    auto* onTime = settingsPanel(EventKind::OnTime);
     text(onTime, QStringLiteral("On Time : "), { 4, 6, 60, 18 })
-        ->setBuddy(picker(onTime, "DateTimePickerEx1", m.DateTimePickerEx1, { 66, 4, 137, 21 }));
-    auto* process = panel(event, "Panel11", m.Panel11, settings);
+        ->setBuddy(picker(onTime, c.Time.Name, c.Time.Model, { 66, 4, 137, 21 }));
+    auto* process = settingsPanel(EventKind::OnProcessStops);
     text(process, QStringLiteral("Proccess :"), { 4, 6, 60, 18 })
-        ->setBuddy(
-            list(process, "proccesscombo", m.proccesscombo, { 66, 4, 148, 21 }, QStringLiteral("Process name"), {}));
-    auto* cpu = panel(event, "Panel12", m.Panel12, settings);
+        ->setBuddy(list(
+            process, c.ProcessList.Name, c.ProcessList.Model, { 66, 4, 148, 21 }, QStringLiteral("Process name"), {}));
+    auto* cpu = settingsPanel(EventKind::LowCpuUsage);
     text(cpu, QStringLiteral("Below"), { 4, 6, 34, 18 })
-        ->setBuddy(spin(cpu, "SpinEdit1", m.SpinEdit1, { 40, 4, 50, 21 }, QStringLiteral("CPU usage below, percent")));
+        ->setBuddy(spin(cpu, c.CpuPercent, { 40, 4, 50, 21 }, QStringLiteral("CPU usage below, percent")));
     text(cpu, QStringLiteral("%    For"), { 94, 6, 46, 18 })
-        ->setBuddy(spin(cpu, "Edit2", m.Edit2, { 142, 4, 50, 21 }, QStringLiteral("For how many seconds")));
+        ->setBuddy(spin(cpu, c.CpuSeconds, { 142, 4, 50, 21 }, QStringLiteral("For how many seconds")));
     text(cpu, QStringLiteral("s"), { 198, 6, 14, 18 });
-    auto* battery = panel(event, "Panel13", m.Panel13, settings);
+    auto* battery = settingsPanel(EventKind::BatteryLow);
     text(battery, QStringLiteral("Below"), { 4, 6, 34, 18 })
-        ->setBuddy(
-            spin(battery, "SpinEdit2", m.SpinEdit2, { 40, 4, 50, 21 }, QStringLiteral("Battery life below, percent")));
+        ->setBuddy(spin(battery, c.BatteryPercent, { 40, 4, 50, 21 }, QStringLiteral("Battery life below, percent")));
     text(battery, QStringLiteral("%"), { 94, 6, 14, 18 });
-    auto* placeholder = panel(event, "Panel21", m.Panel21, settings);
-    label(placeholder, "Label30", m.Label30, { 0, 0, 217, 30 })->setAlignment(Qt::AlignCenter);
+    auto* placeholder = panel(event, c.Placeholder.Name, c.Placeholder.Model, settings);
+    // The local placeholder says it with a label, the network one with its raised caption.
+    if (c.Mode == TargetMode::LocalComputer)
+        label(placeholder, "Label30", model_.Label30, { 0, 0, 217, 30 })->setAlignment(Qt::AlignCenter);
+    else
+        placeholder->setFrameStyle(QFrame::Panel | QFrame::Raised);
     // Filled backgrounds, so the panel on top hides the ones below as stacked panels do.
     for (auto* stacked : { countdown, onTime, process, cpu, battery, placeholder })
         stacked->setAutoFillBackground(true);
-    stacks_.Add({ &m.Panel4, &m.Panel10, &m.Panel11, &m.Panel12, &m.Panel13, &m.Panel21 });
+    std::vector<const TPanel*> stack;
+    for (const auto& named : c.Settings)
+        stack.push_back(&named.Model);
+    stack.push_back(&c.Placeholder.Model);
+    stacks_.Add(std::move(stack));
 
-    auto* action = group(set, "GroupBox1", m.GroupBox1, { 9, 140, 241, 57 });
-    list(action, "ComboBox1", m.ComboBox1, { 12, 22, 217, 21 }, QStringLiteral("Action"), {});
-}
-
-void TForm1::buildNetworkSet(QWidget* set)
-{
-    auto& m = model_;
-    auto* client = group(set, "GroupBox6", m.GroupBox6, { 9, 2, 241, 47 });
-    edit(client, "Edit1", m.Edit1, { 10, 18, 140, 21 }, QStringLiteral("Client computer name"));
-    onClick(button(client, "BitBtn5", m.BitBtn5, { 156, 16, 76, 25 }, "button-browse"), &TForm1Model::BitBtn5Click);
-
-    auto* event = group(set, "GroupBox5", m.GroupBox5, { 9, 52, 241, 83 });
-    list(event, "ComboBox4", m.ComboBox4, { 12, 18, 217, 21 }, QStringLiteral("Event"),
-        [this] { model_.ComboBox4Change(); });
-    const QPoint settings { 12, 46 };
-    auto* countdown = panel(event, "Pcountdwn", m.Pcountdwn, settings);
-    text(countdown, QStringLiteral("Set Timer"), { 4, 6, 60, 18 })
-        ->setBuddy(spin(countdown, "timerx", m.timerx, { 66, 4, 80, 21 }, QStringLiteral("Countdown minutes")));
-    text(countdown, QStringLiteral("Minutes"), { 152, 6, 60, 18 });
-    auto* onTime = panel(event, "Pontime", m.Pontime, settings);
-    text(onTime, QStringLiteral("On Time : "), { 4, 6, 60, 18 })
-        ->setBuddy(picker(onTime, "DateTimePickerEx2", m.DateTimePickerEx2, { 66, 4, 137, 21 }));
-    auto* process = panel(event, "Pprocess", m.Pprocess, settings);
-    text(process, QStringLiteral("Proccess :"), { 4, 6, 60, 18 })
-        ->setBuddy(
-            list(process, "proccesscombox", m.proccesscombox, { 66, 4, 148, 21 }, QStringLiteral("Process name"), {}));
-    auto* cpu = panel(event, "Pcpuusage", m.Pcpuusage, settings);
-    text(cpu, QStringLiteral("Below"), { 4, 6, 34, 18 })
-        ->setBuddy(spin(cpu, "SpinEdit5", m.SpinEdit5, { 40, 4, 50, 21 }, QStringLiteral("CPU usage below, percent")));
-    text(cpu, QStringLiteral("%    For"), { 94, 6, 46, 18 })
-        ->setBuddy(spin(cpu, "SpinEdit6", m.SpinEdit6, { 142, 4, 50, 21 }, QStringLiteral("For how many seconds")));
-    text(cpu, QStringLiteral("s"), { 198, 6, 14, 18 });
-    auto* battery = panel(event, "Pbattlow", m.Pbattlow, settings);
-    text(battery, QStringLiteral("Below"), { 4, 6, 34, 18 })
-        ->setBuddy(
-            spin(battery, "SpinEdit4", m.SpinEdit4, { 40, 4, 50, 21 }, QStringLiteral("Battery life below, percent")));
-    text(battery, QStringLiteral("%"), { 94, 6, 14, 18 });
-    auto* placeholder = panel(event, "Panel6", m.Panel6, settings);
-    placeholder->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    for (auto* stacked : { countdown, onTime, process, cpu, battery, placeholder })
-        stacked->setAutoFillBackground(true);
-    stacks_.Add({ &m.Pcountdwn, &m.Pontime, &m.Pprocess, &m.Pcpuusage, &m.Pbattlow, &m.Panel6 });
-
-    auto* action = group(set, "GroupBox4", m.GroupBox4, { 9, 140, 241, 57 });
-    list(action, "ComboBox3", m.ComboBox3, { 12, 22, 217, 21 }, QStringLiteral("Action"), {});
+    auto* action = group(set, c.ActionGroup.Name, c.ActionGroup.Model, { 9, 140, 241, 57 });
+    list(action, c.ActionList.Name, c.ActionList.Model, { 12, 22, 217, 21 }, QStringLiteral("Action"), {});
 }
 
 void TForm1::buildActionOptions(QWidget* band)
 {
     auto* options = group(band, "GroupBox3", model_.GroupBox3, { 9, 2, 241, 66 });
-    check(options, "CheckBox1", model_.CheckBox1, { 12, 18, 220, 20 }, &TForm1Model::CheckBox1Click);
-    check(options, "CheckBox2", model_.CheckBox2, { 12, 40, 220, 20 }, &TForm1Model::CheckBox2Click);
+    check(options, "CheckBox1", model_.CheckBox1, { 12, 18, 220, 20 }, &TForm1Model::SetCheckBox1Checked);
+    check(options, "CheckBox2", model_.CheckBox2, { 12, 40, 220, 20 }, &TForm1Model::SetCheckBox2Checked);
 }
 
 void TForm1::buildButtons(QWidget* band)
@@ -568,56 +542,57 @@ bool TForm1::commitTypedTimes()
         [](ui::TDateTimePickerEx* picker) { return !picker->hasFocus() || picker->CommitText(); });
 }
 
-void TForm1::buildProgress(QWidget* band, bool network)
+void TForm1::buildProgress(QWidget* band, const TForm1ModeControls& c)
 {
-    auto& m = model_;
     const QPoint at { 3, 4 };
-    // The network twins carry the names of the local controls with an "x" at the end.
-    const auto named = [network](const char* name) { return std::string(name) + (network ? "x" : ""); };
-
-    auto* countdown = panel(band, named("Panelcountdwn").c_str(), network ? m.Panelcountdwnx : m.Panelcountdwn, at);
+    const auto display = [&](EventKind kind) {
+        const auto& named = c.Displays[static_cast<std::size_t>(kind)];
+        return panel(band, named.Name, named.Model, at);
+    };
+    const auto show = [this](QWidget* parent, const TNamed<TLabel>& named, QRect geometry) {
+        return label(parent, named.Name, named.Model, geometry);
+    };
+    auto* countdown = display(EventKind::Countdown);
     text(countdown, QStringLiteral("Time Left :"), { 6, 2, 60, 16 });
-    label(countdown, named("timeleft").c_str(), network ? m.timeleftx : m.timeleft, { 68, 2, 180, 16 });
-    label(countdown, named("timelefth").c_str(), network ? m.timelefthx : m.timelefth, { 200, 2, 50, 16 });
+    show(countdown, c.TimeLeft, { 68, 2, 180, 16 });
+    show(countdown, c.MinutesLeft, { 200, 2, 50, 16 });
     // The bar repeats what the text says: a picture for the eye only.
-    auto* track = panel(countdown, network ? "Panel15" : "Panel16", network ? m.Panel15 : m.Panel16, { 6, 21 });
+    auto* track = panel(countdown, c.Track.Name, c.Track.Model, { 6, 21 });
     track->setStyleSheet(QStringLiteral("background: black;"));
-    auto* bar
-        = panel(countdown, named("Paneltimeleft").c_str(), network ? m.Paneltimeleftx : m.Paneltimeleft, { 6, 21 });
+    auto* bar = panel(countdown, c.Bar.Name, c.Bar.Model, { 6, 21 });
     bar->setStyleSheet(QStringLiteral("background: red;"));
     bar->raise();
     MarkDecorative(track);
     MarkDecorative(bar);
 
-    auto* onTime = panel(band, named("Panelontime").c_str(), network ? m.Panelontimex : m.Panelontime, at);
+    auto* onTime = display(EventKind::OnTime);
     text(onTime, QStringLiteral("Time (Scheduled) :"), { 6, 1, 100, 15 });
-    label(onTime, named("timescedule").c_str(), network ? m.timescedulex : m.timescedule, { 110, 1, 138, 15 });
+    show(onTime, c.Scheduled, { 110, 1, 138, 15 });
     text(onTime, QStringLiteral("Time (Now) : "), { 6, 16, 100, 15 });
-    label(onTime, named("timesceduleh").c_str(), network ? m.timescedulehx : m.timesceduleh, { 110, 16, 138, 15 });
+    show(onTime, c.NowText, { 110, 16, 138, 15 });
 
-    auto* process = panel(band, named("Panelprocess").c_str(), network ? m.Panelprocessx : m.Panelprocess, at);
+    auto* process = display(EventKind::OnProcessStops);
     text(process, QStringLiteral("Detecting Process :"), { 6, 8, 104, 16 });
-    label(process, named("processnow").c_str(), network ? m.processnowx : m.processnow, { 112, 8, 136, 16 });
+    show(process, c.ProcessName, { 112, 8, 136, 16 });
 
-    auto* cpu = panel(band, named("Panelcpu").c_str(), network ? m.Panelcpux : m.Panelcpu, at);
+    auto* cpu = display(EventKind::LowCpuUsage);
     text(cpu, QStringLiteral("Percent Usage :"), { 6, 1, 86, 15 });
-    label(cpu, named("cpuusage").c_str(), network ? m.cpuusagex : m.cpuusage, { 94, 1, 80, 15 });
+    show(cpu, c.CpuUsage, { 94, 1, 80, 15 });
     text(cpu, QStringLiteral("Time : "), { 6, 16, 40, 15 });
-    label(cpu, named("cputime").c_str(), network ? m.cputimex : m.cputime, { 48, 16, 40, 15 });
+    show(cpu, c.CpuTime, { 48, 16, 40, 15 });
     text(cpu, QStringLiteral("second"), { 90, 16, 50, 15 });
-    edit(cpu, named("cpuusagedt").c_str(), network ? m.cpuusagedtx : m.cpuusagedt, { 180, 4, 60, 21 },
-        QStringLiteral("Last CPU usage sample"));
+    edit(cpu, c.CpuSample.Name, c.CpuSample.Model, { 180, 4, 60, 21 }, QStringLiteral("Last CPU usage sample"));
 
-    auto* battery = panel(band, named("Panelbattlife").c_str(), network ? m.Panelbattlifex : m.Panelbattlife, at);
+    auto* battery = display(EventKind::BatteryLow);
     text(battery, QStringLiteral("Battery Life : "), { 6, 8, 76, 16 });
-    label(battery, named("battlife").c_str(), network ? m.battlifex : m.battlife, { 84, 8, 80, 16 });
-    label(battery, named("battlifeh").c_str(), network ? m.battlifehx : m.battlifeh, { 170, 8, 70, 16 });
-    for (auto* display : { countdown, onTime, process, cpu, battery })
-        display->setAutoFillBackground(true);
-    if (network)
-        stacks_.Add({ &m.Panelcountdwnx, &m.Panelontimex, &m.Panelprocessx, &m.Panelcpux, &m.Panelbattlifex });
-    else
-        stacks_.Add({ &m.Panelcountdwn, &m.Panelontime, &m.Panelprocess, &m.Panelcpu, &m.Panelbattlife });
+    show(battery, c.BatteryLife, { 84, 8, 80, 16 });
+    show(battery, c.BatteryPercentLeft, { 170, 8, 70, 16 });
+    std::vector<const TPanel*> stack;
+    for (auto* shown : { countdown, onTime, process, cpu, battery })
+        shown->setAutoFillBackground(true);
+    for (const auto& named : c.Displays)
+        stack.push_back(&named.Model);
+    stacks_.Add(std::move(stack));
 }
 
 void TForm1::buildTrayMenu()
@@ -627,7 +602,6 @@ void TForm1::buildTrayMenu()
     auto* style = new MenuPictureStyle;
     style->setParent(popupMenu1_);
     popupMenu1_->setStyle(style);
-    connect(popupMenu1_, &QMenu::aboutToShow, this, [this] { handle([this] { model_.PopupMenu1Popup(); }); });
 
     struct Item {
         const char* name;

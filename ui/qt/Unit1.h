@@ -49,15 +49,16 @@ private:
 
     void buildBanner(QWidget* band);
     void buildTargetSelector(QWidget* band);
-    void buildLocalSet(QWidget* set);
-    void buildNetworkSet(QWidget* set);
+    void buildLocalComputer(QWidget* set);
+    void buildNetworkComputer(QWidget* set);
+    void buildEventSet(QWidget* set, const TForm1ModeControls& controls);
     void buildActionOptions(QWidget* band);
     void buildButtons(QWidget* band);
     void onClick(QPushButton* widget, void (TForm1Model::*click)());
     // A button pressed while a time picker has the focus (by assistive technology, which does
     // not move it) reads the typed time first; false when it did not read.
     bool commitTypedTimes();
-    void buildProgress(QWidget* band, bool network);
+    void buildProgress(QWidget* band, const TForm1ModeControls& controls);
     void buildTrayMenu();
     void applyShowRequests();
     void passFocusToReplacement();
@@ -67,11 +68,13 @@ private:
     QGroupBox* group(QWidget* parent, const char* name, TGroupBox& model, QRect geometry);
     QLabel* label(QWidget* parent, const char* name, TLabel& model, QRect geometry);
     QLabel* text(QWidget* parent, const QString& caption, QRect geometry);
-    QWidget* spin(QWidget* parent, const char* name, TSpinEdit& model, QRect geometry, const QString& accessibleName);
+    QWidget* spin(QWidget* parent, const TNamed<TSpinEdit>& named, QRect geometry, const QString& accessibleName);
     // change runs after the model took a newly selected item; empty for lists without a handler.
     QComboBox* list(QWidget* parent, const char* name, TComboBox& model, QRect geometry, const QString& accessibleName,
         const std::function<void()>& change);
-    void check(QWidget* parent, const char* name, TCheckBox& model, QRect geometry, void (TForm1Model::*click)());
+    // setChecked: the model's setter, which runs the click handler when the state changes.
+    void check(
+        QWidget* parent, const char* name, TCheckBox& model, QRect geometry, void (TForm1Model::*setChecked)(bool));
     // A push button with the program picture of that name before its caption.
     QPushButton* button(QWidget* parent, const char* name, TButton& model, QRect geometry, const char* picture);
     void edit(QWidget* parent, const char* name, TEdit& model, QRect geometry, const QString& accessibleName);

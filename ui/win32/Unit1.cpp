@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 namespace vespern::ui {
@@ -215,12 +214,21 @@ TForm1::TForm1(TForm1Model& model, UiEvents& events)
     buildBanner(band(model_.Panel22, IdPanel22));
     buildTargetSelector(band(model_.Panel3, IdPanel3));
     const HWND middle = band(model_.Panel9, IdPanel9);
-    buildLocalSet(panel(middle, model_.Panel1, IdPanel1, { 0, 0 }));
-    buildNetworkSet(panel(middle, model_.Panel5, IdPanel5, { 0, 0 }));
+    const auto local = model_.ModeControls(TargetMode::LocalComputer);
+    const auto network = model_.ModeControls(TargetMode::NetworkComputer);
+    for (const auto& mode : { local, network }) {
+        const HWND set = panel(middle, mode.Set.Model, mode.Set.Id, { 0, 0 });
+        if (mode.Mode == TargetMode::LocalComputer)
+            buildLocalComputer(set);
+        else
+            buildNetworkComputer(set);
+        buildEventSet(set, mode);
+    }
     buildActionOptions(band(model_.Panel7, IdPanel7));
     buildButtons(band(model_.Panel2, IdPanel2));
-    buildNetworkProgress(band(model_.Panelproggressx, IdPanelproggressx));
-    buildLocalProgress(band(model_.Panelproggress, IdPanelproggress));
+    // The network computer's progress stands above the local computer's.
+    for (const auto& mode : { network, local })
+        buildProgress(band(mode.Progress.Model, mode.Progress.Id), mode);
     buildTray();
 
     // Centred on the desktop's work area, at the height it opens with.
@@ -366,7 +374,7 @@ void TForm1::spin(HWND parent, TSpinEdit& model, int id, RECT at)
 
 // An editable drop-down list: the text field shows the initial text until an item is picked, and
 // takes typing. change runs after the model took a newly selected item.
-HWND TForm1::list(HWND parent, TComboBox& model, int id, RECT at, void (TForm1Model::*change)())
+HWND TForm1::list(HWND parent, TComboBox& model, int id, RECT at, std::function<void()> change)
 {
     at.bottom = at.top + ListDropHeight;
     const HWND window = CreateControl(
@@ -381,12 +389,9 @@ HWND TForm1::list(HWND parent, TComboBox& model, int id, RECT at, void (TForm1Mo
                 text.resize(static_cast<std::size_t>(std::max<LRESULT>(
                     ::SendMessageA(window, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data())), 0)));
             }
-            handle([this, &model, change, index, text] {
-                const bool changed = model.ItemIndex != index;
-                model.ItemIndex = index;
-                model.Text = text;
-                if (changed && change != nullptr)
-                    (model_.*change)();
+            handle([&model, change, index, text] {
+                if (model.Select(index, text) && change)
+                    change();
             });
         }
         if (code == CBN_EDITCHANGE)
@@ -413,22 +418,17 @@ HWND TForm1::list(HWND parent, TComboBox& model, int id, RECT at, void (TForm1Mo
     return window;
 }
 
-// The click handler runs when, and only when, the state changes.
-void TForm1::check(HWND parent, TCheckBox& model, int id, RECT at, void (TForm1Model::*click)())
+// The model's setter runs the click handler when, and only when, the state changes.
+void TForm1::check(HWND parent, TCheckBox& model, int id, RECT at, void (TForm1Model::*setChecked)(bool))
 {
     const HWND window
         = CreateControl(parent, "BUTTON", model.Caption.c_str(), WS_TABSTOP | BS_AUTOCHECKBOX, inGroup(at), id);
     hint(window, model);
-    commands_[id] = [this, window, &model, click](UINT code) {
+    commands_[id] = [this, window, setChecked](UINT code) {
         if (code != BN_CLICKED)
             return;
         const bool checked = ::SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        handle([this, &model, click, checked] {
-            if (model.Checked == checked)
-                return;
-            model.Checked = checked;
-            (model_.*click)();
-        });
+        handle([this, setChecked, checked] { (model_.*setChecked)(checked); });
     };
     refreshers_.push_back([this, window, &model, enclosing = enclosing_] {
         applyControl(window, model, enclosing);
@@ -603,12 +603,7 @@ void TForm1::buildTargetSelector(HWND band)
         commands_[id] = [this, i](UINT code) {
             if (code != BN_CLICKED)
                 return;
-            handle([this, i] {
-                if (model_.RadioGroup1.ItemIndex == static_cast<int>(i))
-                    return;
-                model_.RadioGroup1.ItemIndex = static_cast<int>(i);
-                model_.RadioGroup1Click();
-            });
+            handle([this, i] { model_.SelectRadioGroup1Item(static_cast<int>(i)); });
         };
         items.push_back(item);
     }
@@ -629,158 +624,79 @@ void TForm1::buildTargetSelector(HWND band)
     });
 }
 
-// The models and ids of one computer's choice of event, the settings of each event and its
-// choice of action: the local computer's or the network computer's, built alike.
-struct TForm1::EventParts {
-    Part<TGroupBox> events;
-    Part<TComboBox> eventList;
-    void (TForm1Model::*eventChange)();
-    Part<TPanel> countdown;
-    Part<TSpinEdit> minutes;
-    Part<TPanel> onTime;
-    Part<TDateTimePickerEx> time;
-    Part<TPanel> process;
-    Part<TComboBox> processList;
-    Part<TPanel> cpu;
-    Part<TSpinEdit> cpuPercent;
-    Part<TSpinEdit> cpuSeconds;
-    Part<TPanel> battery;
-    Part<TSpinEdit> batteryPercent;
-    Part<TPanel> noEvent; // shown while no event is chosen
-    std::optional<Part<TLabel>> noEventText; // unless the panel's caption says it
-    Part<TGroupBox> actions;
-    Part<TComboBox> actionList;
-};
-
-// The models and ids of one computer's progress band: a panel for each event, only the running
-// event's shown.
-struct TForm1::ProgressParts {
-    Part<TPanel> countdown;
-    Part<TLabel> timeLeft;
-    Part<TLabel> timeLeftClock;
-    Part<TPanel> countdownBar;
-    Part<TPanel> countdownTrack;
-    Part<TPanel> onTime;
-    Part<TLabel> scheduled;
-    Part<TLabel> now;
-    Part<TPanel> process;
-    Part<TLabel> processNow;
-    Part<TPanel> cpu;
-    Part<TLabel> cpuUsage;
-    Part<TLabel> cpuTime;
-    Part<TEdit> cpuDetail;
-    Part<TPanel> battery;
-    Part<TLabel> batteryLife;
-    Part<TLabel> batteryClock;
-};
-
-void TForm1::buildLocalSet(HWND set)
+void TForm1::buildLocalComputer(HWND set)
 {
-    auto& m = model_;
-    group(set, m.GroupBox7, m.GroupBox7.Caption, IdGroupBox7, bounds(9, 2, 241, 47));
-    computerName_ = label(set, m.Label3, IdLabel3, bounds(8, 18, 225, 20), SS_CENTER);
+    group(set, model_.GroupBox7, model_.GroupBox7.Caption, IdGroupBox7, bounds(9, 2, 241, 47));
+    computerName_ = label(set, model_.Label3, IdLabel3, bounds(8, 18, 225, 20), SS_CENTER);
     ::SendMessageA(computerName_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
     endGroup();
-    buildEvents(set,
-        {
-            .events = { m.GroupBox2, IdGroupBox2 },
-            .eventList = { m.ComboBox2, IdComboBox2 },
-            .eventChange = &TForm1Model::ComboBox2Change,
-            .countdown = { m.Panel4, IdPanel4 },
-            .minutes = { m.Timer, IdTimer },
-            .onTime = { m.Panel10, IdPanel10 },
-            .time = { m.DateTimePickerEx1, IdDateTimePickerEx1 },
-            .process = { m.Panel11, IdPanel11 },
-            .processList = { m.proccesscombo, Idproccesscombo },
-            .cpu = { m.Panel12, IdPanel12 },
-            .cpuPercent = { m.SpinEdit1, IdSpinEdit1 },
-            .cpuSeconds = { m.Edit2, IdEdit2 },
-            .battery = { m.Panel13, IdPanel13 },
-            .batteryPercent = { m.SpinEdit2, IdSpinEdit2 },
-            .noEvent = { m.Panel21, IdPanel21 },
-            .noEventText = Part<TLabel> { m.Label30, IdLabel30 },
-            .actions = { m.GroupBox1, IdGroupBox1 },
-            .actionList = { m.ComboBox1, IdComboBox1 },
-        });
 }
 
-void TForm1::buildNetworkSet(HWND set)
+void TForm1::buildNetworkComputer(HWND set)
 {
-    auto& m = model_;
-    group(set, m.GroupBox6, m.GroupBox6.Caption, IdGroupBox6, bounds(8, 5, 241, 47));
-    edit(set, m.Edit1, IdEdit1, bounds(8, 17, 158, 21));
-    button(set, m.BitBtn5, IdBitBtn5, bounds(168, 14, 65, 25), PictureButtonBrowse, [this] { model_.BitBtn5Click(); });
+    group(set, model_.GroupBox6, model_.GroupBox6.Caption, IdGroupBox6, bounds(8, 5, 241, 47));
+    edit(set, model_.Edit1, IdEdit1, bounds(8, 17, 158, 21));
+    button(set, model_.BitBtn5, IdBitBtn5, bounds(168, 14, 65, 25), PictureButtonBrowse,
+        [this] { model_.BitBtn5Click(); });
     endGroup();
-    buildEvents(set,
-        {
-            .events = { m.GroupBox5, IdGroupBox5 },
-            .eventList = { m.ComboBox4, IdComboBox4 },
-            .eventChange = &TForm1Model::ComboBox4Change,
-            .countdown = { m.Pcountdwn, IdPcountdwn },
-            .minutes = { m.timerx, Idtimerx },
-            .onTime = { m.Pontime, IdPontime },
-            .time = { m.DateTimePickerEx2, IdDateTimePickerEx2 },
-            .process = { m.Pprocess, IdPprocess },
-            .processList = { m.proccesscombox, Idproccesscombox },
-            .cpu = { m.Pcpuusage, IdPcpuusage },
-            .cpuPercent = { m.SpinEdit5, IdSpinEdit5 },
-            .cpuSeconds = { m.SpinEdit6, IdSpinEdit6 },
-            .battery = { m.Pbattlow, IdPbattlow },
-            .batteryPercent = { m.SpinEdit4, IdSpinEdit4 },
-            .noEvent = { m.Panel6, IdPanel6 },
-            .noEventText = std::nullopt,
-            .actions = { m.GroupBox4, IdGroupBox4 },
-            .actionList = { m.ComboBox3, IdComboBox3 },
-        });
 }
 
-void TForm1::buildEvents(HWND set, const EventParts& p)
+void TForm1::buildEventSet(HWND set, const TForm1ModeControls& c)
 {
     // The settings panels start a new group, so that the arrow keys stay in the list above.
-    group(set, p.events.model, p.events.model.Caption, p.events.id, bounds(9, 52, 241, 83));
-    list(set, p.eventList.model, p.eventList.id, bounds(12, 18, 217, 21), p.eventChange);
+    group(set, c.EventGroup.Model, c.EventGroup.Model.Caption, c.EventGroup.Id, bounds(9, 52, 241, 83));
+    list(set, c.EventList.Model, c.EventList.Id, bounds(12, 18, 217, 21),
+        [this, mode = c.Mode] { model_.EventListChange(mode); });
     const POINT settings { 9 + 12, 52 + 46 };
     endGroup();
     // The settings lie beside the group box, not in it, and are enabled only while it is.
-    enclosing_ = &p.events.model;
+    enclosing_ = &c.EventGroup.Model;
+    const auto settingsPanel = [&](EventKind kind) {
+        const auto& named = c.Settings[static_cast<std::size_t>(kind)];
+        return panel(set, named.Model, named.Id, settings);
+    };
 
-    const HWND countdown = panel(set, p.countdown.model, p.countdown.id, settings);
+    const HWND countdown = settingsPanel(EventKind::Countdown);
     text(countdown, "Set Timer", bounds(4, 6, 60, 18));
-    spin(countdown, p.minutes.model, p.minutes.id, bounds(66, 4, 80, 21));
+    spin(countdown, c.Minutes.Model, c.Minutes.Id, bounds(66, 4, 80, 21));
     text(countdown, "Minutes", bounds(152, 6, 60, 18));
-    const HWND onTime = panel(set, p.onTime.model, p.onTime.id, settings);
+    const HWND onTime = settingsPanel(EventKind::OnTime);
     text(onTime, "On Time : ", bounds(4, 6, 60, 18));
-    picker(onTime, p.time.model, p.time.id, bounds(66, 4, 137, 21));
-    const HWND process = panel(set, p.process.model, p.process.id, settings);
+    picker(onTime, c.Time.Model, c.Time.Id, bounds(66, 4, 137, 21));
+    const HWND process = settingsPanel(EventKind::OnProcessStops);
     text(process, "Proccess :", bounds(4, 6, 60, 18));
-    list(process, p.processList.model, p.processList.id, bounds(66, 4, 148, 21), nullptr);
-    const HWND cpu = panel(set, p.cpu.model, p.cpu.id, settings);
+    list(process, c.ProcessList.Model, c.ProcessList.Id, bounds(66, 4, 148, 21), {});
+    const HWND cpu = settingsPanel(EventKind::LowCpuUsage);
     text(cpu, "Below", bounds(4, 6, 34, 18));
-    spin(cpu, p.cpuPercent.model, p.cpuPercent.id, bounds(40, 4, 50, 21));
+    spin(cpu, c.CpuPercent.Model, c.CpuPercent.Id, bounds(40, 4, 50, 21));
     text(cpu, "%    For", bounds(94, 6, 46, 18));
-    spin(cpu, p.cpuSeconds.model, p.cpuSeconds.id, bounds(142, 4, 50, 21));
+    spin(cpu, c.CpuSeconds.Model, c.CpuSeconds.Id, bounds(142, 4, 50, 21));
     text(cpu, "s", bounds(198, 6, 14, 18));
-    const HWND battery = panel(set, p.battery.model, p.battery.id, settings);
+    const HWND battery = settingsPanel(EventKind::BatteryLow);
     text(battery, "Below", bounds(4, 6, 34, 18));
-    spin(battery, p.batteryPercent.model, p.batteryPercent.id, bounds(40, 4, 50, 21));
+    spin(battery, c.BatteryPercent.Model, c.BatteryPercent.Id, bounds(40, 4, 50, 21));
     text(battery, "%", bounds(94, 6, 14, 18));
-    const HWND noEvent = panel(set, p.noEvent.model, p.noEvent.id, settings);
-    if (p.noEventText)
-        label(noEvent, p.noEventText->model, p.noEventText->id, bounds(0, 8, 217, 16), SS_CENTER);
+    const HWND placeholder = panel(set, c.Placeholder.Model, c.Placeholder.Id, settings);
+    // The local placeholder says it with a label, the network one with its caption.
+    if (c.Mode == TargetMode::LocalComputer)
+        label(placeholder, model_.Label30, IdLabel30, bounds(0, 8, 217, 16), SS_CENTER);
     endGroup();
-    stacks_.Add(
-        { &p.countdown.model, &p.onTime.model, &p.process.model, &p.cpu.model, &p.battery.model, &p.noEvent.model });
+    std::vector<const TPanel*> stack;
+    for (const auto& named : c.Settings)
+        stack.push_back(&named.Model);
+    stack.push_back(&c.Placeholder.Model);
+    stacks_.Add(std::move(stack));
 
-    group(set, p.actions.model, p.actions.model.Caption, p.actions.id, bounds(9, 140, 241, 57));
-    list(set, p.actionList.model, p.actionList.id, bounds(12, 22, 217, 21), nullptr);
+    group(set, c.ActionGroup.Model, c.ActionGroup.Model.Caption, c.ActionGroup.Id, bounds(9, 140, 241, 57));
+    list(set, c.ActionList.Model, c.ActionList.Id, bounds(12, 22, 217, 21), {});
     endGroup();
 }
 
 void TForm1::buildActionOptions(HWND band)
 {
     group(band, model_.GroupBox3, model_.GroupBox3.Caption, IdGroupBox3, bounds(9, 2, 241, 66));
-    check(band, model_.CheckBox1, IdCheckBox1, bounds(12, 18, 220, 20), &TForm1Model::CheckBox1Click);
-    check(band, model_.CheckBox2, IdCheckBox2, bounds(12, 40, 220, 20), &TForm1Model::CheckBox2Click);
+    check(band, model_.CheckBox1, IdCheckBox1, bounds(12, 18, 220, 20), &TForm1Model::SetCheckBox1Checked);
+    check(band, model_.CheckBox2, IdCheckBox2, bounds(12, 40, 220, 20), &TForm1Model::SetCheckBox2Checked);
     endGroup();
 }
 
@@ -798,94 +714,53 @@ void TForm1::buildButtons(HWND band)
         [this] { model_.BitBtn3Click(); });
 }
 
-void TForm1::buildLocalProgress(HWND band)
-{
-    auto& m = model_;
-    buildProgress(band,
-        {
-            .countdown = { m.Panelcountdwn, IdPanelcountdwn },
-            .timeLeft = { m.timeleft, Idtimeleft },
-            .timeLeftClock = { m.timelefth, Idtimelefth },
-            .countdownBar = { m.Paneltimeleft, IdPaneltimeleft },
-            .countdownTrack = { m.Panel16, IdPanel16 },
-            .onTime = { m.Panelontime, IdPanelontime },
-            .scheduled = { m.timescedule, Idtimescedule },
-            .now = { m.timesceduleh, Idtimesceduleh },
-            .process = { m.Panelprocess, IdPanelprocess },
-            .processNow = { m.processnow, Idprocessnow },
-            .cpu = { m.Panelcpu, IdPanelcpu },
-            .cpuUsage = { m.cpuusage, Idcpuusage },
-            .cpuTime = { m.cputime, Idcputime },
-            .cpuDetail = { m.cpuusagedt, Idcpuusagedt },
-            .battery = { m.Panelbattlife, IdPanelbattlife },
-            .batteryLife = { m.battlife, Idbattlife },
-            .batteryClock = { m.battlifeh, Idbattlifeh },
-        });
-}
-
-void TForm1::buildNetworkProgress(HWND band)
-{
-    auto& m = model_;
-    buildProgress(band,
-        {
-            .countdown = { m.Panelcountdwnx, IdPanelcountdwnx },
-            .timeLeft = { m.timeleftx, Idtimeleftx },
-            .timeLeftClock = { m.timelefthx, Idtimelefthx },
-            .countdownBar = { m.Paneltimeleftx, IdPaneltimeleftx },
-            .countdownTrack = { m.Panel15, IdPanel15 },
-            .onTime = { m.Panelontimex, IdPanelontimex },
-            .scheduled = { m.timescedulex, Idtimescedulex },
-            .now = { m.timescedulehx, Idtimescedulehx },
-            .process = { m.Panelprocessx, IdPanelprocessx },
-            .processNow = { m.processnowx, Idprocessnowx },
-            .cpu = { m.Panelcpux, IdPanelcpux },
-            .cpuUsage = { m.cpuusagex, Idcpuusagex },
-            .cpuTime = { m.cputimex, Idcputimex },
-            .cpuDetail = { m.cpuusagedtx, Idcpuusagedtx },
-            .battery = { m.Panelbattlifex, IdPanelbattlifex },
-            .batteryLife = { m.battlifex, Idbattlifex },
-            .batteryClock = { m.battlifehx, Idbattlifehx },
-        });
-}
-
-void TForm1::buildProgress(HWND band, const ProgressParts& p)
+void TForm1::buildProgress(HWND band, const TForm1ModeControls& c)
 {
     const POINT at { 3, 4 };
-    const HWND countdown = panel(band, p.countdown.model, p.countdown.id, at);
+    const auto display = [&](EventKind kind) {
+        const auto& named = c.Displays[static_cast<std::size_t>(kind)];
+        return panel(band, named.Model, named.Id, at);
+    };
+    const auto show
+        = [this](HWND parent, const TNamed<TLabel>& named, RECT at) { label(parent, named.Model, named.Id, at); };
+    const HWND countdown = display(EventKind::Countdown);
     text(countdown, "Time Left :", bounds(6, 2, 60, 16));
-    label(countdown, p.timeLeft.model, p.timeLeft.id, bounds(68, 2, 130, 16));
-    label(countdown, p.timeLeftClock.model, p.timeLeftClock.id, bounds(200, 2, 50, 16));
+    show(countdown, c.TimeLeft, bounds(68, 2, 130, 16));
+    show(countdown, c.MinutesLeft, bounds(200, 2, 50, 16));
     // The bar repeats what the text says: a picture for the eye only, red over black.
-    const HWND bar = panel(countdown, p.countdownBar.model, p.countdownBar.id, { 6, 21 });
-    const HWND track = panel(countdown, p.countdownTrack.model, p.countdownTrack.id, { 6, 21 });
+    const HWND bar = panel(countdown, c.Bar.Model, c.Bar.Id, { 6, 21 });
+    const HWND track = panel(countdown, c.Track.Model, c.Track.Id, { 6, 21 });
     ::SetWindowLongPtrA(bar, GWLP_USERDATA, static_cast<LONG_PTR>(RGB(0xFF, 0, 0)));
     ::SetWindowLongPtrA(track, GWLP_USERDATA, static_cast<LONG_PTR>(RGB(0, 0, 0)));
     for (const HWND window : { bar, track })
         ::SetWindowLongPtrA(window, GWL_STYLE, ::GetWindowLongPtrA(window, GWL_STYLE) | WS_CLIPSIBLINGS);
 
-    const HWND onTime = panel(band, p.onTime.model, p.onTime.id, at);
+    const HWND onTime = display(EventKind::OnTime);
     text(onTime, "Time (Scheduled) :", bounds(6, 1, 100, 15));
-    label(onTime, p.scheduled.model, p.scheduled.id, bounds(110, 1, 138, 15));
+    show(onTime, c.Scheduled, bounds(110, 1, 138, 15));
     text(onTime, "Time (Now) : ", bounds(6, 16, 100, 15));
-    label(onTime, p.now.model, p.now.id, bounds(110, 16, 138, 15));
+    show(onTime, c.NowText, bounds(110, 16, 138, 15));
 
-    const HWND process = panel(band, p.process.model, p.process.id, at);
+    const HWND process = display(EventKind::OnProcessStops);
     text(process, "Detecting Process :", bounds(6, 8, 104, 16));
-    label(process, p.processNow.model, p.processNow.id, bounds(112, 8, 136, 16));
+    show(process, c.ProcessName, bounds(112, 8, 136, 16));
 
-    const HWND cpu = panel(band, p.cpu.model, p.cpu.id, at);
+    const HWND cpu = display(EventKind::LowCpuUsage);
     text(cpu, "Percent Usage :", bounds(6, 1, 86, 15));
-    label(cpu, p.cpuUsage.model, p.cpuUsage.id, bounds(94, 1, 80, 15));
+    show(cpu, c.CpuUsage, bounds(94, 1, 80, 15));
     text(cpu, "Time : ", bounds(6, 16, 40, 15));
-    label(cpu, p.cpuTime.model, p.cpuTime.id, bounds(48, 16, 40, 15));
+    show(cpu, c.CpuTime, bounds(48, 16, 40, 15));
     text(cpu, "second", bounds(90, 16, 50, 15));
-    edit(cpu, p.cpuDetail.model, p.cpuDetail.id, bounds(180, 4, 60, 21));
+    edit(cpu, c.CpuSample.Model, c.CpuSample.Id, bounds(180, 4, 60, 21));
 
-    const HWND battery = panel(band, p.battery.model, p.battery.id, at);
+    const HWND battery = display(EventKind::BatteryLow);
     text(battery, "Battery Life : ", bounds(6, 8, 76, 16));
-    label(battery, p.batteryLife.model, p.batteryLife.id, bounds(84, 8, 80, 16));
-    label(battery, p.batteryClock.model, p.batteryClock.id, bounds(170, 8, 70, 16));
-    stacks_.Add({ &p.countdown.model, &p.onTime.model, &p.process.model, &p.cpu.model, &p.battery.model });
+    show(battery, c.BatteryLife, bounds(84, 8, 80, 16));
+    show(battery, c.BatteryPercentLeft, bounds(170, 8, 70, 16));
+    std::vector<const TPanel*> stack;
+    for (const auto& named : c.Displays)
+        stack.push_back(&named.Model);
+    stacks_.Add(std::move(stack));
 }
 
 // The tray icon and its menu PopupMenu1, whose items run the window's handlers.
@@ -914,7 +789,6 @@ void TForm1::buildTray()
         { &m.urnMonitorOff1, PictureMenuMonitorOff, run(&TForm1Model::urnMonitorOff1Click) },
         { &m.ShowScreensaver1, PictureMenuScreensaver, run(&TForm1Model::ShowScreensaver1Click) },
     });
-    popupMenu1_->OnPopup = run(&TForm1Model::PopupMenu1Popup);
     trayIcon1_
         = std::make_unique<TTrayIcon>(m.TrayIcon1, [this](const std::function<void()>& handler) { handle(handler); });
     trayIcon1_->SetPopupMenu(popupMenu1_.get());

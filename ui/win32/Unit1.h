@@ -5,6 +5,7 @@
 #include "components/GdiObject.h"
 #include "components/NativeWindow.h"
 #include "core/PanelStacks.h"
+#include "core/TForm1ModeControls.h"
 #include "core/UiEvents.h"
 
 #include <functional>
@@ -33,113 +34,6 @@ class Picture;
 class TPopupMenu;
 class TTrayIcon;
 
-// The control ids of the main window, named after the model's controls. A spin field is an edit
-// with its arrows (Arrows) as the next control; a radio group's items follow the group.
-enum TForm1Id : int {
-    IdPanel22 = 1100,
-    IdImage1,
-    IdLabel39,
-    IdLabel40,
-    IdPanel3,
-    IdRadioGroup1,
-    IdRadioGroup1Item0,
-    IdRadioGroup1Item1,
-    IdPanel9,
-    IdPanel1,
-    IdGroupBox7,
-    IdLabel3,
-    IdGroupBox2,
-    IdComboBox2,
-    IdPanel4,
-    IdTimer,
-    IdTimerArrows,
-    IdPanel10,
-    IdDateTimePickerEx1,
-    IdPanel11,
-    Idproccesscombo,
-    IdPanel12,
-    IdSpinEdit1,
-    IdSpinEdit1Arrows,
-    IdEdit2,
-    IdEdit2Arrows,
-    IdPanel13,
-    IdSpinEdit2,
-    IdSpinEdit2Arrows,
-    IdPanel21,
-    IdLabel30,
-    IdGroupBox1,
-    IdComboBox1,
-    IdPanel5,
-    IdGroupBox6,
-    IdEdit1,
-    IdBitBtn5,
-    IdGroupBox5,
-    IdComboBox4,
-    IdPcountdwn,
-    Idtimerx,
-    IdtimerxArrows,
-    IdPontime,
-    IdDateTimePickerEx2,
-    IdPprocess,
-    Idproccesscombox,
-    IdPcpuusage,
-    IdSpinEdit5,
-    IdSpinEdit5Arrows,
-    IdSpinEdit6,
-    IdSpinEdit6Arrows,
-    IdPbattlow,
-    IdSpinEdit4,
-    IdSpinEdit4Arrows,
-    IdPanel6,
-    IdGroupBox4,
-    IdComboBox3,
-    IdPanel7,
-    IdGroupBox3,
-    IdCheckBox1,
-    IdCheckBox2,
-    IdPanel2,
-    IdBitBtn2,
-    IdBitBtn4,
-    IdBitBtn1,
-    IdBitBtn3,
-    IdPanelproggressx,
-    IdPanelcountdwnx,
-    Idtimeleftx,
-    Idtimelefthx,
-    IdPanel15,
-    IdPaneltimeleftx,
-    IdPanelontimex,
-    Idtimescedulex,
-    Idtimescedulehx,
-    IdPanelprocessx,
-    Idprocessnowx,
-    IdPanelcpux,
-    Idcpuusagex,
-    Idcputimex,
-    Idcpuusagedtx,
-    IdPanelbattlifex,
-    Idbattlifex,
-    Idbattlifehx,
-    IdPanelproggress,
-    IdPanelcountdwn,
-    Idtimeleft,
-    Idtimelefth,
-    IdPanel16,
-    IdPaneltimeleft,
-    IdPanelontime,
-    Idtimescedule,
-    Idtimesceduleh,
-    IdPanelprocess,
-    Idprocessnow,
-    IdPanelcpu,
-    Idcpuusage,
-    Idcputime,
-    Idcpuusagedt,
-    IdPanelbattlife,
-    Idbattlife,
-    Idbattlifeh,
-};
-
 // The main window: bands stacked top to bottom, 259 pixels wide, a hidden band taking no room.
 // Each control shows the model's state again at every refresh (only what differs is touched) and
 // hands every change back through its notification, as one user-interface event.
@@ -161,24 +55,15 @@ private:
     using Refresher = std::function<void()>;
     using Notification = std::function<void(UINT code)>;
     struct LinkState;
-    // A control's model and id.
-    template <typename Model> struct Part {
-        Model& model;
-        int id;
-    };
-    struct EventParts;
-    struct ProgressParts;
 
     void buildBanner(HWND band);
     void buildTargetSelector(HWND band);
-    void buildLocalSet(HWND set);
-    void buildNetworkSet(HWND set);
-    void buildEvents(HWND set, const EventParts& parts);
+    void buildLocalComputer(HWND set);
+    void buildNetworkComputer(HWND set);
+    void buildEventSet(HWND set, const TForm1ModeControls& controls);
     void buildActionOptions(HWND band);
     void buildButtons(HWND band);
-    void buildLocalProgress(HWND band);
-    void buildNetworkProgress(HWND band);
-    void buildProgress(HWND band, const ProgressParts& parts);
+    void buildProgress(HWND band, const TForm1ModeControls& controls);
     void buildTray();
 
     HWND band(TPanel& model, int id);
@@ -191,8 +76,8 @@ private:
     HWND label(HWND parent, TLabel& model, int id, RECT bounds, DWORD style = SS_LEFT);
     HWND text(HWND parent, const char* caption, RECT bounds);
     void spin(HWND parent, TSpinEdit& model, int id, RECT bounds);
-    HWND list(HWND parent, TComboBox& model, int id, RECT bounds, void (TForm1Model::*change)());
-    void check(HWND parent, TCheckBox& model, int id, RECT bounds, void (TForm1Model::*click)());
+    HWND list(HWND parent, TComboBox& model, int id, RECT bounds, std::function<void()> change);
+    void check(HWND parent, TCheckBox& model, int id, RECT bounds, void (TForm1Model::*setChecked)(bool));
     // A push button with the picture of that resource id before its caption.
     HWND button(HWND parent, TButton& model, int id, RECT bounds, int picture, std::function<void()> click);
     void edit(HWND parent, TEdit& model, int id, RECT bounds);

@@ -1,5 +1,7 @@
 #include "BoundedProcess.h"
 
+#include "platform/linux/UniqueFd.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -14,27 +16,6 @@ extern char** environ;
 namespace vespern {
 
 namespace {
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1)
-        : fd_(fd)
-    {
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { reset(); }
-    int get() const { return fd_; }
-    void reset()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
 
 class SpawnActions {
 public:
@@ -143,9 +124,13 @@ ProcessOutcome RunBoundedProcess(const std::vector<std::string>& argv, const Pro
         }
         pollfd watch { readEnd.get(), POLLIN, 0 };
         const int ready = ::poll(&watch, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR)
+        if (ready < 0) {
+            // A poll() that keeps failing must not turn the wait into a busy loop.
+            if (errno != EINTR)
+                ::usleep(5000);
             continue;
-        if (ready <= 0)
+        }
+        if (ready == 0)
             continue; // the deadline check above ends the wait
         const ssize_t count = ::read(readEnd.get(), chunk, sizeof chunk);
         if (count < 0 && errno == EINTR)

@@ -30,12 +30,6 @@ bool startsWithIgnoreCase(std::string_view text, std::string_view prefix)
     return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
-bool isComment(std::string_view line)
-{
-    const std::string_view trimmed = trim(line);
-    return !trimmed.empty() && trimmed.front() == ';';
-}
-
 // Calls visit(component) for each part of a normalised path; stops when it returns false.
 template <typename Visit> bool forEachComponent(std::string_view path, Visit visit)
 {
@@ -86,6 +80,88 @@ std::string codePageFromUtf16Le(std::string_view bytes)
         units[i] = static_cast<char16_t>(
             static_cast<unsigned char>(bytes[2 * i]) | static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
     return CodePageFromUtf16(units);
+}
+
+// A UTF-16LE file as UTF-8 text that converts back to the very same units: a surrogate without
+// its other half is kept as its own three bytes (as WTF-8 does), not replaced.
+std::string textFromUtf16Le(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() / 2 * 3 / 2);
+    const std::size_t units = bytes.size() / 2;
+    auto unit = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(
+            static_cast<unsigned char>(bytes[2 * i]) | static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    };
+    for (std::size_t i = 0; i < units; ++i) {
+        std::uint32_t code = unit(i);
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF)
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit(++i) - 0xDC00);
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | code >> 6);
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | code >> 12);
+            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | code >> 18);
+            out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
+// The inverse of textFromUtf16Le, also for the program's own texts: a byte that is no UTF-8
+// (a name in an older code page) goes as U+DC80 to U+DCFF, as the code page conversion does.
+std::string utf16LeFromText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 2);
+    auto put = [&](std::uint32_t unit) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    };
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+        std::uint32_t code = length == 4 ? lead & 0x07u : length == 3 ? lead & 0x0Fu : lead & 0x1Fu;
+        bool valid = length > 1 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            code = code << 6 | (next & 0x3Fu);
+        }
+        const std::uint32_t smallest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+        if (!valid || code < smallest || code > 0x10FFFF) {
+            put(lead < 0x80 ? lead : 0xDC00 + lead);
+            ++i;
+            continue;
+        }
+        i += length;
+        if (code >= 0x10000) {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            put(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            put(code);
+        }
+    }
+    return out;
+}
+
+// Text read from a UTF-16 file in the program's code page: U+DC80 to U+DCFF are the bytes of
+// an older code page they stand for.
+std::string codePageFromText(std::string text)
+{
+    if (text.find('\xED') == std::string::npos)
+        return text;
+    const std::string units = utf16LeFromText(text);
+    return codePageFromUtf16Le(units);
 }
 
 // ---- writing ----
@@ -157,14 +233,6 @@ void appendValue(std::string& out, const RegValue& value, bool version4)
     }
     out += value.comment;
     out += '\n';
-}
-
-void appendLines(std::string& out, const VerbatimLines& lines)
-{
-    for (const auto& line : lines) {
-        out += line;
-        out += '\n';
-    }
 }
 
 // A comment that loses its line becomes a line of its own.
@@ -252,17 +320,18 @@ std::pair<std::list<RegValue>::iterator, bool> RegKey::put(
         it->second->data = std::move(data);
         return { it->second, false };
     }
-    // What was kept below the last value stays above the new one: a deletion line among it
-    // must not come to stand below the value it deleted.
-    const auto value = values_.insert(values_.end(), { std::string(name), type, std::move(data), {}, {} });
-    value->before.splice(value->before.end(), tail_);
+    RegValue fresh;
+    fresh.name = std::string(name);
+    fresh.type = type;
+    fresh.data = std::move(data);
+    const auto value = values_.insert(values_.end(), std::move(fresh));
     index_.emplace(value->name, value);
     return { value, true };
 }
 
 void RegKey::setValue(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data)
 {
-    put(name, type, std::move(data));
+    put(name, type, std::move(data)).first->changed = true;
 }
 
 bool RegKey::deleteValue(std::string_view name)
@@ -272,19 +341,28 @@ bool RegKey::deleteValue(std::string_view name)
         return false;
     const auto value = found->second;
     index_.erase(found);
-    if (!value->comment.empty())
-        value->before.push_back(commentLine(value->comment));
-    const auto next = std::next(value);
-    VerbatimLines& keeper = next == values_.end() ? tail_ : next->before;
-    keeper.splice(keeper.begin(), value->before);
+    // Every line of the value goes: an earlier one left would be read in its place.
+    for (RegLine& line : value->earlier)
+        removed_.push_back(std::move(line));
+    if (value->source)
+        removed_.push_back({ *value->source, std::move(value->comment) });
     values_.erase(value);
     return true;
 }
 
+void RegKey::forget(std::string_view name)
+{
+    const auto found = index_.find(name);
+    if (found == index_.end())
+        return;
+    const auto value = found->second;
+    index_.erase(found);
+    values_.erase(value);
+}
+
 bool RegKey::operator==(const RegKey& other) const
 {
-    return path_ == other.path_ && leading_ == other.leading_ && comment_ == other.comment_ && values_ == other.values_
-        && tail_ == other.tail_;
+    return path_ == other.path_ && values_ == other.values_;
 }
 
 // ---- the hive ----
@@ -295,7 +373,7 @@ struct RegHive::Node {
     // Views of the children's names.
     std::unordered_map<std::string_view, std::unique_ptr<Node>, FoldedHash, FoldedEqual> children;
     bool declared = false;
-    std::list<Section>::iterator section;
+    Sections::iterator section;
 };
 
 RegHive::RegHive(std::string rootName)
@@ -341,7 +419,7 @@ RegHive::Node* RegHive::makeNode(std::string_view path)
 RegKey& RegHive::declare(Node& node)
 {
     if (node.declared)
-        return *node.section->key;
+        return **node.section;
     std::vector<const std::string*> names;
     for (const Node* at = &node; at->parent; at = at->parent)
         names.push_back(&at->name);
@@ -352,21 +430,21 @@ RegKey& RegHive::declare(Node& node)
             path += '\\';
         path += **it;
     }
-    node.section = sections_.insert(sections_.end(), { std::make_unique<RegKey>(std::move(path)), {} });
+    node.section = sections_.insert(sections_.end(), std::make_unique<RegKey>(std::move(path)));
     node.declared = true;
-    return *node.section->key;
+    return **node.section;
 }
 
 const RegKey* RegHive::findKey(std::string_view path) const
 {
     const Node* node = findNode(path);
-    return node && node->declared ? node->section->key.get() : nullptr;
+    return node && node->declared ? node->section->get() : nullptr;
 }
 
 RegKey* RegHive::findKey(std::string_view path)
 {
     const Node* node = findNode(path);
-    return node && node->declared ? node->section->key.get() : nullptr;
+    return node && node->declared ? node->section->get() : nullptr;
 }
 
 bool RegHive::keyExists(std::string_view path) const
@@ -386,7 +464,7 @@ RegKey& RegHive::createKey(std::string_view path)
     return declare(*node);
 }
 
-void RegHive::deleteTree(std::string_view path, VerbatimLines& kept)
+void RegHive::deleteTree(std::string_view path)
 {
     Node* top = findNode(path);
     if (!top || top == root_.get())
@@ -399,16 +477,6 @@ void RegHive::deleteTree(std::string_view path, VerbatimLines& kept)
             pending.push_back(child.get());
         if (!node->declared)
             continue;
-        RegKey& key = *node->section->key;
-        kept.splice(kept.end(), key.leading_);
-        if (!key.comment_.empty())
-            kept.push_back(commentLine(key.comment_));
-        for (auto& value : key.values_) {
-            kept.splice(kept.end(), value.before);
-            if (!value.comment.empty())
-                kept.push_back(commentLine(value.comment));
-        }
-        kept.splice(kept.end(), key.tail_);
         sections_.erase(node->section);
         node->declared = false;
     }
@@ -425,58 +493,57 @@ void RegHive::deleteTree(std::string_view path, VerbatimLines& kept)
 std::vector<const RegKey*> RegHive::keys() const
 {
     std::vector<const RegKey*> out;
-    for (const auto& section : sections_)
-        if (section.key)
-            out.push_back(section.key.get());
+    out.reserve(sections_.size());
+    for (const auto& key : sections_)
+        out.push_back(key.get());
     return out;
 }
 
 bool RegHive::operator==(const RegHive& other) const
 {
-    return rootName_ == other.rootName_ && preamble_ == other.preamble_
+    return rootName_ == other.rootName_
         && std::equal(sections_.begin(), sections_.end(), other.sections_.begin(), other.sections_.end(),
-            [](const Section& a, const Section& b) {
-                if (a.key && b.key)
-                    return *a.key == *b.key;
-                return !a.key && !b.key && a.lines == b.lines;
-            });
+            [](const auto& a, const auto& b) { return *a == *b; });
 }
 
 // ---- reading ----
 
 class RegFileParser {
 public:
-    RegFileParser(std::string_view text, RegParseResult& result)
-        : text_(text)
-        , result_(result)
+    explicit RegFileParser(RegParseResult& result)
+        : result_(result)
         , hive_(result.hive)
+        , text_(result.hive.text_)
+        , utf16_(result.hive.form_.encoding == RegFileForm::Encoding::Utf16Le)
     {
     }
 
-    void run()
+    // False when the file has no header: blank, or not a registry file (result_.error says).
+    bool run()
     {
         if (!header())
-            return;
+            return false;
         while (!atEnd()) {
             const std::size_t number = lineNumber_ + 1;
+            const auto start = static_cast<std::uint32_t>(position_);
             const std::string_view line = nextLine();
             const std::string_view trimmed = trim(line);
-            if (trimmed.empty())
-                seal();
-            else if (trimmed.front() == ';')
-                pending_.emplace_back(line);
-            else if (trimmed.front() == '[')
+            if (trimmed.empty() || trimmed.front() == ';')
+                continue;
+            if (trimmed.front() == '[')
                 section(line, number);
             else
-                valueLine(line, number);
+                valueLine(start, line, number);
+            if (context_ == Context::Key)
+                key_->insertAt_ = static_cast<std::uint32_t>(position_);
         }
-        seal();
+        return true;
     }
 
 private:
-    // Where kept lines go: above the first section, into a key, or into the lines kept from a
-    // [line] that is not read (Kept) or that deletes a key (Deleted, below which a value is
-    // a mistake worth telling).
+    // Where the reading stands: above the first section, in a key, below a [line] that is not
+    // read (Kept) or below one that deletes a key (Deleted, below which a value is a mistake
+    // worth telling).
     enum class Context { Preamble, Key, Kept, Deleted };
 
     struct ValueLine {
@@ -489,21 +556,31 @@ private:
 
     bool atEnd() const { return position_ >= text_.size(); }
 
-    // One line without its line end; carriage returns before the line feed go with it.
+    // The line at the reading position without its line end; carriage returns before the line
+    // feed go with the end.
+    std::string_view peekLine(std::size_t& next) const
+    {
+        const auto end = std::min(text_.find('\n', position_), text_.size());
+        std::string_view line = std::string_view(text_).substr(position_, end - position_);
+        next = std::min(end + 1, text_.size());
+        while (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        return line;
+    }
+
     std::string_view nextLine()
     {
         ++lineNumber_;
-        const auto end = std::min(text_.find('\n', position_), text_.size());
-        std::string_view line = text_.substr(position_, end - position_);
-        position_ = end + 1;
-        while (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        std::size_t next = 0;
+        const std::string_view line = peekLine(next);
+        position_ = next;
         return line;
     }
 
     // Blank lines and comments may stand above the header, which must come first.
     bool header()
     {
+        bool comments = false;
         while (!atEnd()) {
             const std::size_t number = lineNumber_ + 1;
             const std::string_view line = nextLine();
@@ -511,21 +588,22 @@ private:
             if (trimmed.empty())
                 continue;
             if (trimmed.front() == ';') {
-                pending_.emplace_back(line);
+                comments = true;
                 continue;
             }
             if (trimmed == RegFileHeader || trimmed == RegFileHeader4) {
                 version4_ = trimmed == RegFileHeader4;
-                hive_.version4_ = version4_;
+                hive_.form_.version4 = version4_;
+                hive_.form_.crlf = position_ >= 2 && text_[position_ - 1] == '\n' && text_[position_ - 2] == '\r';
                 return true;
             }
             return fail(number,
                 "the file does not start with \"" + std::string(RegFileHeader) + "\" or \""
                     + std::string(RegFileHeader4) + "\"");
         }
-        if (!pending_.empty())
-            return fail(lineNumber_, "the file holds only comments, no \"" + std::string(RegFileHeader) + "\"");
-        return false; // blank: an empty root
+        if (comments)
+            fail(lineNumber_, "the file holds only comments, no \"" + std::string(RegFileHeader) + "\"");
+        return false;
     }
 
     bool fail(std::size_t number, const std::string& reason)
@@ -534,31 +612,20 @@ private:
         return false;
     }
 
-    void problem(std::size_t number, std::string reason)
+    // Only the first lines' reasons are put into words: a file of millions of unreadable lines
+    // costs a count.
+    void problem(std::size_t number, std::string_view reason, std::string_view consequence)
     {
         if (result_.problems.size() < maxProblemsKept)
-            result_.problems.push_back({ number, std::move(reason) });
+            result_.problems.push_back({ number, std::string(reason) + std::string(consequence) });
         ++result_.problemCount;
     }
 
-    // The kept lines so far belong to where the reading stands.
-    void seal()
+    // A reason made of more than a fixed text, kept until the next one.
+    std::string_view reasonOf(std::string text)
     {
-        VerbatimLines& target = context_ == Context::Preamble ? hive_.preamble_
-            : context_ == Context::Key                        ? key_->tail_
-                                                              : *kept_;
-        target.splice(target.end(), pending_);
-    }
-
-    // The comments just above a [line] go with it.
-    VerbatimLines takeLeadingComments()
-    {
-        auto first = pending_.end();
-        while (first != pending_.begin() && isComment(*std::prev(first)))
-            --first;
-        VerbatimLines leading;
-        leading.splice(leading.end(), pending_, first, pending_.end());
-        return leading;
+        detail_ = std::move(text);
+        return detail_;
     }
 
     // "[path]" with an optional comment after it; false when the line is not closed.
@@ -604,7 +671,7 @@ private:
         std::string_view inner;
         std::string_view comment;
         if (!splitSection(trimmed, inner, comment))
-            return keep(line, number, "a [key] line is not closed", Context::Kept);
+            return keep(number, "a [key] line is not closed");
         const bool deletion = inner.starts_with('-');
         if (deletion)
             inner.remove_prefix(1);
@@ -613,41 +680,23 @@ private:
         if (reason.empty() && deletion && below.empty())
             reason = "a root key cannot be deleted";
         if (!reason.empty())
-            return keep(line, number, reason, Context::Kept);
+            return keep(number, reason);
+        key_ = nullptr;
         if (deletion) {
-            keep(line, number, {}, Context::Deleted);
-            hive_.deleteTree(below, *kept_);
+            hive_.deleteTree(below);
+            context_ = Context::Deleted;
             return;
         }
-        Node* node = hive_.makeNode(below);
-        if (node->declared) {
-            // A key written again goes on where it first stood.
-            seal();
-            context_ = Context::Key;
-            key_ = node->section->key.get();
-            if (!comment.empty())
-                pending_.push_back(commentLine(comment));
-            return;
-        }
-        VerbatimLines leading = takeLeadingComments();
-        seal();
-        key_ = &hive_.declare(*node);
-        key_->leading_ = std::move(leading);
-        key_->comment_ = std::string(comment);
+        // A key written again goes on where it stands now.
+        key_ = &hive_.declare(*hive_.makeNode(below));
         context_ = Context::Key;
     }
 
-    // Starts kept lines with this [line]; they run to the next [key].
-    void keep(std::string_view line, std::size_t number, const std::string& reason, Context context)
+    // A [line] that is not read: it and what follows up to the next [key] stay as they are.
+    void keep(std::size_t number, std::string_view reason)
     {
-        if (!reason.empty())
-            problem(number, reason + "; it and the lines below it up to the next [key] are kept but not read");
-        VerbatimLines leading = takeLeadingComments();
-        seal();
-        kept_ = &hive_.sections_.insert(hive_.sections_.end(), RegHive::Section {})->lines;
-        kept_->splice(kept_->end(), leading);
-        kept_->emplace_back(line);
-        context_ = context;
+        problem(number, reason, "; it and the lines below it up to the next [key] are kept but not read");
+        context_ = Context::Kept;
         key_ = nullptr;
     }
 
@@ -687,101 +736,75 @@ private:
 
     static bool isHex(std::string_view data) { return startsWithIgnoreCase(data, "hex"); }
 
-    void valueLine(std::string_view first, std::size_t number)
+    void valueLine(std::uint32_t start, std::string_view first, std::size_t number)
     {
         ValueLine value;
-        std::string logical(first);
-        if (const std::string reason = readValue(first, value, logical); !reason.empty()) {
-            problem(number, reason + "; the line is kept but not read");
-            pending_.push_back(std::move(logical));
-            return;
-        }
+        if (const std::string_view reason = readValue(first, value); !reason.empty())
+            return problem(number, reason, "; the line is kept but not read");
         if (context_ != Context::Key) {
             if (context_ == Context::Preamble && !value.deletion)
-                problem(number, "a value stands above the first [key]; the line is kept but not read");
+                problem(number, "a value stands above the first [key]", "; the line is kept but not read");
             else if (context_ == Context::Deleted && !value.deletion)
-                problem(number, "a value stands below a deleted key; the line is kept but not read");
-            pending_.push_back(std::move(logical));
+                problem(number, "a value stands below a deleted key", "; the line is kept but not read");
             return;
         }
-        if (value.deletion) {
-            key_->deleteValue(value.name);
-            pending_.push_back(std::move(logical));
-            return;
-        }
-        store(value);
+        if (value.deletion)
+            return key_->forget(value.name);
+        const TextSpan span { start, static_cast<std::uint32_t>(position_) - start };
+        const auto [stored, fresh] = key_->put(value.name, value.type, std::move(value.data));
+        if (!fresh)
+            stored->earlier.push_back({ *stored->source, std::move(stored->comment) });
+        stored->source = span;
+        stored->comment = std::move(value.comment);
     }
 
-    // The value of a line and of the lines its hex data goes on over, which are appended to
-    // logical; why it cannot be read, if it cannot.
-    std::string readValue(std::string_view first, ValueLine& value, std::string& logical)
+    // The value of a line and of the lines its hex data goes on over; why it cannot be read,
+    // if it cannot.
+    std::string_view readValue(std::string_view first, ValueLine& value)
     {
-        std::string reason;
-        const std::size_t dataAt = nameAndEquals(first, value.name, reason);
-        if (!reason.empty())
+        std::size_t dataAt = 0;
+        if (const std::string_view reason = nameAndEquals(first, value.name, dataAt); !reason.empty())
             return reason;
-        std::vector<std::string_view> pieces { first.substr(dataAt) };
+        pieces_.assign(1, first.substr(dataAt));
         // A blank line ends hex data that was to go on, and belongs to it; so does the end of
-        // the file. The line thus reads the same when it is written back as it was kept.
-        while (isHex(pieces.front()) && continues(pieces.back())) {
+        // the file. A [line] never does: it is read as a key, and the value as unfinished.
+        while (isHex(pieces_.front()) && continues(pieces_.back())) {
             if (atEnd()) {
-                pieces.emplace_back();
-                logical += '\n';
+                pieces_.emplace_back();
                 break;
             }
-            pieces.push_back(nextLine());
-            logical += '\n';
-            logical += pieces.back();
-            if (trim(pieces.back()).empty())
+            std::size_t next = 0;
+            if (trim(peekLine(next)).starts_with('['))
+                return "hex data goes on into a [key] line, which is read as a key";
+            pieces_.push_back(nextLine());
+            if (trim(pieces_.back()).empty())
                 break;
         }
-        reason = data(pieces, value);
+        std::string_view reason = data(pieces_, value);
         if (reason.empty() && context_ == Context::Key)
             reason = convertText(value);
         return reason;
     }
 
-    void store(ValueLine& value)
-    {
-        const auto [stored, fresh] = key_->put(value.name, value.type, std::move(value.data));
-        if (fresh) {
-            stored->before.splice(stored->before.end(), pending_);
-            stored->comment = std::move(value.comment);
-            return;
-        }
-        // A value written again keeps its place; what stood above this line stays in the key.
-        if (!value.comment.empty()) {
-            if (!stored->comment.empty())
-                pending_.push_back(commentLine(stored->comment));
-            stored->comment = std::move(value.comment);
-        }
-        seal();
-    }
-
-    // The name, "=" and blanks around it; returns where the data starts.
-    static std::size_t nameAndEquals(std::string_view line, std::string& name, std::string& reason)
+    // The name, "=" and blanks around it; dataAt is where the data starts.
+    std::string_view nameAndEquals(std::string_view line, std::string& name, std::size_t& dataAt)
     {
         std::size_t at = skipBlanks(line, 0);
         if (at < line.size() && line[at] == '@') {
             ++at;
         } else {
             at = quoted(line, at, name);
-            if (at == std::string_view::npos || name.empty()) {
-                reason = "a value name is not a quoted text or @";
-                return 0;
-            }
-            if (const std::size_t length = characters(name); length > reglimits::ValueNameLength) {
-                reason = "a value name has " + withThousands(length) + " characters, more than the "
-                    + withThousands(reglimits::ValueNameLength) + " the registry allows";
-                return 0;
-            }
+            if (at == std::string_view::npos || name.empty())
+                return "a value name is not a quoted text or @";
+            if (const std::size_t length = characters(name); length > reglimits::ValueNameLength)
+                return reasonOf("a value name has " + withThousands(length) + " characters, more than the "
+                    + withThousands(reglimits::ValueNameLength) + " the registry allows");
         }
         at = skipBlanks(line, at);
-        if (at >= line.size() || line[at] != '=') {
-            reason = "\"=\" is missing after the value name";
-            return 0;
-        }
-        return skipBlanks(line, at + 1);
+        if (at >= line.size() || line[at] != '=')
+            return "\"=\" is missing after the value name";
+        dataAt = skipBlanks(line, at + 1);
+        return {};
     }
 
     // A comment after the data: blanks, then ";" and anything.
@@ -797,18 +820,21 @@ private:
         return true;
     }
 
-    std::string data(const std::vector<std::string_view>& pieces, ValueLine& value) const
+    std::string_view data(const std::vector<std::string_view>& pieces, ValueLine& value)
     {
         const std::string_view data = pieces.front();
         if (data.starts_with('-')) {
             value.deletion = true;
-            return restIsComment(data.substr(1), value.comment) ? std::string() : "a deletion has more after the \"-\"";
+            return restIsComment(data.substr(1), value.comment) ? std::string_view()
+                                                                : "a deletion has more after the \"-\"";
         }
         if (data.starts_with('"')) {
             std::string text;
             const std::size_t end = quoted(data, 0, text);
             if (end == std::string_view::npos || !restIsComment(data.substr(end), value.comment))
                 return "a text value is not closed";
+            if (utf16_)
+                text = codePageFromText(std::move(text));
             value.type = w32::RegSz;
             value.data.assign(text.begin(), text.end());
             value.data.push_back(0);
@@ -834,8 +860,8 @@ private:
     }
 
     // Version 5.00 holds expandable text as UTF-16LE. Only a value that is stored is converted:
-    // a kept line must read the same when the file is written back in that version.
-    std::string convertText(ValueLine& value) const
+    // its line stays as it was read until the value is changed.
+    std::string_view convertText(ValueLine& value) const
     {
         if (value.type != w32::RegExpandSz || version4_)
             return {};
@@ -847,12 +873,12 @@ private:
         return {};
     }
 
-    static std::string sizeProblem(std::size_t bytes)
+    std::string_view sizeProblem(std::size_t bytes)
     {
         if (bytes <= reglimits::ValueDataBytes)
             return {};
-        return "the value has " + withThousands(bytes) + " bytes, more than the "
-            + withThousands(reglimits::ValueDataBytes) + " this program keeps";
+        return reasonOf("the value has " + withThousands(bytes) + " bytes, more than the "
+            + withThousands(reglimits::ValueDataBytes) + " this program keeps");
     }
 
     static int hexDigit(char c)
@@ -879,7 +905,7 @@ private:
         return true;
     }
 
-    static std::string dword(std::string_view text, ValueLine& value)
+    static std::string_view dword(std::string_view text, ValueLine& value)
     {
         const auto semicolon = std::min(text.find(';'), text.size());
         std::uint32_t number = 0;
@@ -894,7 +920,7 @@ private:
     }
 
     // "aa,bb,\" going on over the pieces; a comment may follow the last byte.
-    static std::string hexBytes(const std::vector<std::string_view>& pieces, ValueLine& value)
+    std::string_view hexBytes(const std::vector<std::string_view>& pieces, ValueLine& value)
     {
         for (std::size_t piece = 0; piece < pieces.size(); ++piece) {
             const bool last = piece + 1 == pieces.size();
@@ -935,22 +961,22 @@ private:
         return {};
     }
 
-    using Node = RegHive::Node;
     static constexpr std::size_t maxProblemsKept = 20;
 
-    std::string_view text_;
-    std::size_t position_ = 0;
-    std::size_t lineNumber_ = 0;
     RegParseResult& result_;
     RegHive& hive_;
+    const std::string& text_;
+    const bool utf16_;
+    std::size_t position_ = 0;
+    std::size_t lineNumber_ = 0;
     bool version4_ = false;
     Context context_ = Context::Preamble;
     RegKey* key_ = nullptr;
-    VerbatimLines* kept_ = nullptr;
-    VerbatimLines pending_; // kept lines not yet placed
+    std::vector<std::string_view> pieces_; // the lines of the value being read
+    std::string detail_;
 };
 
-RegParseResult ParseRegFile(std::string_view bytes, const std::string& rootName)
+RegParseResult ParseRegFile(std::string bytes, const std::string& rootName)
 {
     RegParseResult result { RegHive(rootName), {}, {}, 0 };
     if (bytes.size() > reglimits::FileBytes) {
@@ -958,52 +984,150 @@ RegParseResult ParseRegFile(std::string_view bytes, const std::string& rootName)
             + withThousands(reglimits::FileBytes) + " a registry file may have";
         return result;
     }
-    std::string decoded;
-    std::string_view text = bytes;
+    RegHive& hive = result.hive;
     if (bytes.starts_with("\xFF\xFE")) {
         if (bytes.size() % 2 != 0) {
             result.error = "the UTF-16 text has an odd number of bytes";
             return result;
         }
-        decoded = codePageFromUtf16Le(bytes.substr(2));
-        text = decoded;
-    } else if (bytes.starts_with("\xEF\xBB\xBF")) {
-        text.remove_prefix(3);
+        hive.form_.encoding = RegFileForm::Encoding::Utf16Le;
+        hive.text_ = textFromUtf16Le(std::string_view(bytes).substr(2));
+        std::string().swap(bytes);
+    } else {
+        if (bytes.starts_with("\xEF\xBB\xBF")) {
+            hive.form_.encoding = RegFileForm::Encoding::Utf8WithMark;
+            bytes.erase(0, 3);
+        }
+        hive.text_ = std::move(bytes);
     }
-    RegFileParser(text, result).run();
+    // Offsets into the text are 32-bit: the text of a file within the limit is far shorter.
+    static_assert(reglimits::FileBytes / 2 * 3 < (std::uint64_t { 1 } << 32));
+    if (!RegFileParser(result).run()) {
+        // A blank file is a new one; the rest is refused as a whole.
+        hive.text_.clear();
+        hive.form_ = {};
+    }
     return result;
 }
 
+// ---- writing a file ----
+
+namespace {
+
+// One change of the text: the lines at span (none for an insertion) become text, whose line
+// feeds are the file's line ends, followed by ending, kept as the file had it.
+struct Edit {
+    TextSpan span;
+    std::string text;
+    std::string_view ending;
+};
+
+// The line end of the last line of a span: what stays of it when its lines are written anew.
+std::string_view endingOf(std::string_view text, TextSpan span)
+{
+    std::string_view lines = text.substr(span.offset, span.length);
+    if (!lines.ends_with('\n'))
+        return {};
+    std::size_t start = lines.size() - 1;
+    while (start > 0 && lines[start - 1] == '\r')
+        --start;
+    return lines.substr(start);
+}
+
+void appendWithLineEnds(std::string& out, std::string_view text, bool crlf)
+{
+    if (!crlf) {
+        out += text;
+        return;
+    }
+    for (const char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+}
+
+std::string keyLine(const std::string& rootName, const RegKey& key)
+{
+    return "[" + rootName + (key.path().empty() ? "" : "\\" + key.path()) + "]\n";
+}
+
+// Whether the text so far ends in a blank line, or is empty.
+bool endsInBlankLine(std::string_view text)
+{
+    if (text.empty())
+        return true;
+    if (!text.ends_with('\n'))
+        return false;
+    text.remove_suffix(1);
+    while (text.ends_with('\r'))
+        text.remove_suffix(1);
+    return text.empty() || text.ends_with('\n');
+}
+
+} // namespace
+
 std::string SerialiseRegFile(const RegHive& hive)
 {
-    std::string out(hive.version4_ ? RegFileHeader4 : RegFileHeader);
-    out += "\n\n";
-    appendLines(out, hive.preamble_);
-    if (!hive.preamble_.empty())
-        out += '\n';
-    for (const auto& section : hive.sections_) {
-        if (!section.key) {
-            appendLines(out, section.lines);
-            out += '\n';
+    const std::string_view text = hive.text_;
+    const bool version4 = hive.form_.version4;
+    std::vector<Edit> edits;
+    std::string added; // the keys this program added, at the end
+    for (const auto& key : hive.sections_) {
+        std::string fresh;
+        for (const RegValue& value : key->values_) {
+            if (!value.source) {
+                appendValue(fresh, value, version4);
+            } else if (value.changed) {
+                std::string line;
+                appendValue(line, value, version4);
+                line.pop_back();
+                edits.push_back({ *value.source, std::move(line), endingOf(text, *value.source) });
+            }
+        }
+        for (const RegLine& removed : key->removed_)
+            edits.push_back({ removed.span, removed.comment.empty() ? std::string() : commentLine(removed.comment),
+                removed.comment.empty() ? std::string_view() : endingOf(text, removed.span) });
+        if (!key->insertAt_) {
+            added += keyLine(hive.rootName_, *key) + fresh + "\n";
             continue;
         }
-        const RegKey& key = *section.key;
-        appendLines(out, key.leading_);
-        out += '[';
-        out += hive.rootName_;
-        if (!key.path_.empty()) {
-            out += '\\';
-            out += key.path_;
-        }
-        out += ']';
-        out += key.comment_;
-        out += '\n';
-        for (const auto& value : key.values_) {
-            appendLines(out, value.before);
-            appendValue(out, value, hive.version4_);
-        }
-        appendLines(out, key.tail_);
-        out += '\n';
+        // After a last line without a line end, the new lines begin on a line of their own.
+        if (!fresh.empty() && *key->insertAt_ > 0 && text[*key->insertAt_ - 1] != '\n')
+            fresh.insert(0, "\n");
+        if (!fresh.empty())
+            edits.push_back({ { *key->insertAt_, 0 }, std::move(fresh), {} });
+    }
+    std::stable_sort(
+        edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.span.offset < b.span.offset; });
+
+    const bool crlf = hive.form_.crlf;
+    std::string out;
+    out.reserve(text.size() + added.size() + 64);
+    if (text.empty())
+        appendWithLineEnds(out, std::string(version4 ? RegFileHeader4 : RegFileHeader) + "\n\n", crlf);
+    std::size_t copied = 0;
+    for (const Edit& edit : edits) {
+        out.append(text.substr(copied, edit.span.offset - copied));
+        appendWithLineEnds(out, edit.text, crlf);
+        out += edit.ending;
+        copied = edit.span.end();
+    }
+    out.append(text.substr(copied));
+    if (!added.empty()) {
+        if (!out.empty() && !out.ends_with('\n'))
+            appendWithLineEnds(out, "\n", crlf);
+        if (!endsInBlankLine(out))
+            appendWithLineEnds(out, "\n", crlf);
+        appendWithLineEnds(out, added, crlf);
+    }
+    switch (hive.form_.encoding) {
+    case RegFileForm::Encoding::Utf8:
+        return out;
+    case RegFileForm::Encoding::Utf8WithMark:
+        return "\xEF\xBB\xBF" + out;
+    case RegFileForm::Encoding::Utf16Le:
+        return "\xFF\xFE" + utf16LeFromText(out);
     }
     return out;
 }

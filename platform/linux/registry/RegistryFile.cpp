@@ -39,12 +39,6 @@ RegistryFile::RegistryFile(std::filesystem::path file, std::string rootName)
 {
 }
 
-std::filesystem::path RegistryFile::target() const
-{
-    int error = 0;
-    return FollowLinks(path_, error);
-}
-
 void RegistryFile::reset(State state, std::string reason)
 {
     state_ = state;
@@ -85,7 +79,7 @@ bool RegistryFile::Refresh()
     case FileRead::Status::Read:
         break;
     }
-    parsed_ = ParseRegFile(read.content, rootName_);
+    parsed_ = ParseRegFile(std::move(read.content), rootName_);
     state_ = parsed_.ok() ? State::Read : State::Unparsable;
     reason_ = parsed_.error;
     if (!parsed_.ok())
@@ -95,9 +89,11 @@ bool RegistryFile::Refresh()
 
 int RegistryFile::Save()
 {
-    removeStaleTemporaries(target());
+    refusal_.clear();
+    if (const WriteTarget where = target(); where.error == 0)
+        removeStaleTemporaries(where.file);
     FileStamp written;
-    if (const int error = WriteFileAtomically(path_, SerialiseRegFile(parsed_.hive), &written); error != 0) {
+    if (const int error = WriteFileAtomically(path_, SerialiseRegFile(parsed_.hive), &written, &refusal_); error != 0) {
         current_ = false;
         return error;
     }
@@ -108,7 +104,11 @@ int RegistryFile::Save()
 
 int RegistryFile::MoveAside(std::filesystem::path& aside)
 {
-    if (const int error = vespern::MoveAside(target(), ".corrupt-" + utcTime(), aside); error != 0)
+    const WriteTarget where = target();
+    refusal_ = where.refusal;
+    if (where.error != 0)
+        return where.error;
+    if (const int error = vespern::MoveAside(where.file, ".corrupt-" + utcTime(), aside); error != 0)
         return error;
     reset(State::Absent, {});
     stamp_.reset();

@@ -25,8 +25,8 @@ public:
     RegistryFile(std::filesystem::path file, std::string rootName);
 
     const std::filesystem::path& path() const { return path_; }
-    // The file that is read and written: the target of a symbolic link.
-    std::filesystem::path target() const;
+    // Where writes go: the file, or the target of a symbolic link that may be followed.
+    WriteTarget target() const { return ResolveWriteTarget(path_); }
 
     // Reads the file again when it changed since the last read; true when it did.
     bool Refresh();
@@ -44,6 +44,9 @@ public:
     int Save();
     // Renames an unparsable file so that it is never overwritten; the root then starts empty.
     int MoveAside(std::filesystem::path& aside);
+    // Why the last Save or MoveAside did not go through a symbolic link; empty when it did not
+    // stop at one.
+    const std::string& refusal() const { return refusal_; }
 
 private:
     void reset(State state, std::string reason);
@@ -52,6 +55,7 @@ private:
     std::string rootName_;
     State state_ = State::Absent;
     std::string reason_;
+    std::string refusal_;
     RegParseResult parsed_;
     // The version last read; nothing for a file that was absent or could not be looked at.
     std::optional<FileStamp> stamp_;

@@ -226,6 +226,19 @@ void RegistryStore::tell(NoticeKind kind, const std::string& text)
     notices_({ kind, text });
 }
 
+void RegistryStore::tellRefused(const std::filesystem::path& file, const std::string& refusal)
+{
+    tell(NoticeKind::Error, RefusedWriteText(file, refusal));
+}
+
+std::int32_t RegistryStore::save(RegistryFile& file)
+{
+    const int failure = file.Save();
+    if (failure != 0 && !file.refusal().empty())
+        tellRefused(file.path(), file.refusal());
+    return Win32ErrorFromErrno(failure);
+}
+
 void RegistryStore::tellRead(const RegistryFile& file, bool written)
 {
     const std::string name = file.path().string();
@@ -282,7 +295,8 @@ RegistryFile* RegistryStore::changeable(HKey root, std::int32_t& error)
     if (const int failure = file.MoveAside(aside); failure != 0) {
         if (asideFailureTold_.insert(root).second)
             tell(NoticeKind::Error,
-                file.path().string() + " cannot be read (" + reason + ") nor moved aside (" + std::strerror(failure)
+                file.path().string() + " cannot be read (" + reason + ") nor moved aside ("
+                    + (file.refusal().empty() ? std::string(std::strerror(failure)) : file.refusal())
                     + "); it is not written");
         error = errorFileCorrupt;
         return nullptr;
@@ -321,11 +335,10 @@ const RegValue* RegistryStore::findValue(const Location& at, const std::string& 
     return key ? key->findValue(valueName) : nullptr;
 }
 
-RegistryStore::RootLock::RootLock(const std::filesystem::path& file)
-    : fd_(MakeDirectories(file.parent_path()) != 0
+RegistryStore::RootLock::RootLock(const WriteTarget& target)
+    : fd_(target.error != 0 || (!target.throughLink && MakeDirectories(target.file.parent_path()) != 0)
             ? -1
-            : ::open((file.parent_path() / ("." + file.filename().string() + ".lock")).c_str(),
-                O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+            : OpenLockFile(target.file.parent_path() / ("." + target.file.filename().string() + ".lock")))
 {
     if (fd_ >= 0)
         while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
@@ -363,8 +376,8 @@ std::int32_t RegistryStore::CreateKey(HKey key, const std::string& subKey, HKey&
         disposition = w32::RegOpenedExistingKey;
     } else {
         file->hive().createKey(at.path);
-        if (const int failure = file->Save(); failure != 0)
-            return Win32ErrorFromErrno(failure);
+        if (const std::int32_t failure = save(*file); failure != 0)
+            return failure;
         disposition = w32::RegCreatedNewKey;
     }
     result = nextHandle_++;
@@ -399,7 +412,9 @@ std::int32_t RegistryStore::QueryValue(
     RegValue desktop;
     if (!value && isShellFolders(at) && EqualsIgnoreCase(valueName, desktopValue)) {
         const std::string dir = XdgDesktopDir();
-        desktop = { desktopValue, w32::RegSz, std::vector<std::uint8_t>(dir.begin(), dir.end()), {}, {} };
+        desktop.name = desktopValue;
+        desktop.type = w32::RegSz;
+        desktop.data.assign(dir.begin(), dir.end());
         desktop.data.push_back(0);
         value = &desktop;
     }
@@ -434,8 +449,8 @@ std::int32_t RegistryStore::SetValue(
     if (!file)
         return change.error;
     file->hive().createKey(at.path).setValue(valueName, type, std::vector<std::uint8_t>(data.begin(), data.end()));
-    if (const int failure = file->Save(); failure != 0)
-        return Win32ErrorFromErrno(failure);
+    if (const std::int32_t failure = save(*file); failure != 0)
+        return failure;
     return afterSet(at, valueName, type, data);
 }
 
@@ -456,8 +471,8 @@ std::int32_t RegistryStore::DeleteValue(HKey key, const std::string& valueName)
         afterDelete(at, valueName);
         return code(w32::ErrorFileNotFound);
     }
-    if (const int failure = file->Save(); failure != 0)
-        return Win32ErrorFromErrno(failure);
+    if (const std::int32_t failure = save(*file); failure != 0)
+        return failure;
     afterDelete(at, valueName);
     return 0;
 }
@@ -489,7 +504,11 @@ std::int32_t RegistryStore::afterSet(
     }
     const std::string entry = "[Desktop Entry]\nType=Application\nName=Vespern\nExec=" + DesktopExec(textOf(data))
         + "\nX-GNOME-Autostart-enabled=true\n";
-    return Win32ErrorFromErrno(WriteFileAtomically(AutostartFile(), entry));
+    std::string refusal;
+    const int failure = WriteFileAtomically(AutostartFile(), entry, nullptr, &refusal);
+    if (!refusal.empty())
+        tellRefused(AutostartFile(), refusal);
+    return Win32ErrorFromErrno(failure);
 }
 
 // The system policies are kept for other programs that read them, but this desktop has no task

@@ -68,7 +68,7 @@ private:
     // (a directory the user may not write) the write that follows fails anyway.
     class RootLock {
     public:
-        explicit RootLock(const std::filesystem::path& file);
+        explicit RootLock(const WriteTarget& target);
         ~RootLock();
         RootLock(const RootLock&) = delete;
         RootLock& operator=(const RootLock&) = delete;
@@ -95,6 +95,9 @@ private:
     RegistryFile* changeable(HKey root, std::int32_t& error);
     void tellRead(const RegistryFile& file, bool written = true);
     void tell(NoticeKind kind, const std::string& text);
+    // A write that a symbolic link stopped is told with the file and the reason.
+    void tellRefused(const std::filesystem::path& file, const std::string& refusal);
+    std::int32_t save(RegistryFile& file);
     // What reads see of a root.
     bool keyExists(const Location& at);
     // The machine file that writes do not go to; empty without a user's machine file.

@@ -36,6 +36,11 @@ std::string NativePath(std::string path)
     return path;
 }
 
+ShellLinkObjects::ShellLinkObjects(UserNoticeSink notices)
+    : notices_(std::move(notices))
+{
+}
+
 ShellLinkObjects::Object* ShellLinkObjects::find(ComObject pointer, Interface wanted)
 {
     if ((pointer & 3) != wanted)
@@ -137,10 +142,14 @@ std::int32_t ShellLinkObjects::Save(ComObject file, const std::u16string& fileNa
     if (path.filename().empty())
         return eInvalidArg;
     if (!std::filesystem::is_directory(path.parent_path().empty() ? "." : path.parent_path(), error))
-        return hresultFromWin32(3); // ERROR_PATH_NOT_FOUND
+        return hresultFromWin32(static_cast<std::int32_t>(w32::ErrorPathNotFound));
     const auto bytes = SerialiseShellLink(object->fields);
     const std::string content(bytes.begin(), bytes.end());
-    return hresultFromWin32(Win32ErrorFromErrno(WriteFileAtomically(path, content)));
+    std::string refusal;
+    const int failure = WriteFileAtomically(path, content, nullptr, &refusal);
+    if (!refusal.empty() && notices_)
+        notices_({ NoticeKind::Error, RefusedWriteText(path, refusal) });
+    return hresultFromWin32(Win32ErrorFromErrno(failure));
 }
 
 } // namespace vespern

@@ -5,6 +5,7 @@
 
 #include "ShellLinkFile.h"
 #include "platform/PowerPlatform.h"
+#include "platform/UserNotice.h"
 
 #include <map>
 #include <string>
@@ -13,6 +14,9 @@ namespace vespern {
 
 class ShellLinkObjects {
 public:
+    // notices: a file that was not written because of a symbolic link is told there.
+    explicit ShellLinkObjects(UserNoticeSink notices = {});
+
     std::int32_t Create(const std::string& clsid, const std::string& iid, ComObject& object);
     std::int32_t QueryInterface(ComObject object, const std::string& iid, ComObject& result);
     std::uint32_t Release(ComObject object);
@@ -37,6 +41,7 @@ private:
     Object* find(ComObject pointer, Interface wanted);
     std::int32_t setText(ComObject link, std::string ShellLinkFields::*field, const std::string& value);
 
+    UserNoticeSink notices_;
     std::map<ComObject, Object> objects_; // by object number
     ComObject nextObject_ = 0x40;
 };

@@ -1,6 +1,7 @@
 #include "support/SystemStore.h"
 
 #include "platform/win32/Win32Platform.h"
+#include "ui/win32/components/ComApartment.h"
 
 #include <objbase.h>
 #include <optional>
@@ -122,26 +123,6 @@ std::vector<StoreValue> ValuesOf(const WrittenKey& written)
     return out;
 }
 
-// The program's thread joins a COM apartment before its shell link objects are made; a test's
-// thread does the same for the life of its store.
-class ComApartment {
-public:
-    ComApartment()
-        : joined_(SUCCEEDED(::CoInitialize(nullptr)))
-    {
-    }
-    ~ComApartment()
-    {
-        if (joined_)
-            ::CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool joined_;
-};
-
 } // namespace
 
 // The settings key starts empty and is removed afterwards: only the tests' own Wine prefix runs
@@ -154,7 +135,9 @@ struct SystemStore::State {
     bool owned;
     std::vector<std::optional<RawValue>> saved;
     Key readOnlyMachine;
-    ComApartment apartment;
+    // The program's thread joins a COM apartment before its shell link objects are made; a
+    // test's thread does the same for the life of its store.
+    ui::ComApartment apartment;
     Win32Platform platform { [](Window) { return std::uintptr_t { 0 }; }, {} };
 };
 

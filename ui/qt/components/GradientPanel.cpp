@@ -83,7 +83,7 @@ TGradientPanel::TGradientPanel(vespern::TGradientPanel& model, QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     model_.OnInvalidate = [this] { update(); };
-    painted_ = painted();
+    painted_ = model_.PaintedProperties();
     setGeometry(model_.Left, model_.Top, model_.Width, model_.Height);
 }
 
@@ -92,18 +92,13 @@ TGradientPanel::~TGradientPanel()
     model_.OnInvalidate = nullptr;
 }
 
-TGradientPanel::Painted TGradientPanel::painted() const
-{
-    return { model_.Caption, model_.Font, model_.Alignment, model_.BevelOuter, model_.BevelInner, model_.BevelWidth };
-}
-
 // Runs after every event, the monitor ticks included: an unchanged panel is not painted again.
 void TGradientPanel::Refresh()
 {
     const QRect place(model_.Left, model_.Top, model_.Width, model_.Height);
     if (geometry() != place)
         setGeometry(place);
-    const Painted now = painted();
+    const auto now = model_.PaintedProperties();
     if (now == painted_)
         return;
     painted_ = now;

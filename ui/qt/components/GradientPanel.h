@@ -32,22 +32,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The plain panel properties the painting reads, as last painted: Refresh repaints only
-    // when one of them changed (the colour setters ask for their own repaint).
-    struct Painted {
-        std::string caption;
-        TFont font;
-        TAlignment alignment {};
-        TBevelCut bevelOuter {};
-        TBevelCut bevelInner {};
-        int bevelWidth {};
-        bool operator==(const Painted&) const = default;
-    };
-    Painted painted() const;
-
     vespern::TGradientPanel& model_;
     QtTextRenderer text_;
-    Painted painted_;
+    vespern::TGradientPanel::TPaintedProperties painted_; // as last painted
 };
 
 } // namespace vespern::ui

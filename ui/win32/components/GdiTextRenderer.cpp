@@ -1,5 +1,7 @@
 #include "GdiTextRenderer.h"
 
+#include "TopDownDib.h"
+
 #include <cstring>
 
 namespace vespern::ui {
@@ -73,15 +75,8 @@ void GdiTextRenderer::TextOut(PixelBuffer& target, const TFont& font, int x, int
         return;
     // The text is drawn over a copy of the picture; a 32-bit pixel of the copy reads 0x00RRGGBB,
     // the buffer's own order.
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    GdiObject<HBITMAP> copy(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    GdiObject<HBITMAP> copy(CreateTopDownDibSection(width, height, &bits));
     if (!copy)
         return;
     auto* pixels = static_cast<TColor*>(bits);

@@ -1,28 +1,14 @@
 #include "GradientPanel.h"
 
+#include "TopDownDib.h"
+
 #include <algorithm>
 
 namespace vespern::ui {
 
-namespace {
-
-BITMAPINFO topDown(int width, int height)
-{
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
-} // namespace
-
 TGradientPanel::TGradientPanel(vespern::TGradientPanel& model, HWND parent)
     : model_(model)
-    , painted_(painted())
+    , painted_(model.PaintedProperties())
 {
     CreateNative(
         "TGradientPanel", model_.Caption.c_str(), WS_CHILD | WS_VISIBLE, 0, model_.Width, model_.Height, parent);
@@ -34,11 +20,6 @@ TGradientPanel::TGradientPanel(vespern::TGradientPanel& model, HWND parent)
 TGradientPanel::~TGradientPanel()
 {
     model_.OnInvalidate = nullptr;
-}
-
-TGradientPanel::Painted TGradientPanel::painted() const
-{
-    return { model_.Caption, model_.Font, model_.Alignment, model_.BevelOuter, model_.BevelInner, model_.BevelWidth };
 }
 
 // Runs after every event, the monitor ticks included: an unchanged panel is not painted again.
@@ -53,7 +34,7 @@ void TGradientPanel::Refresh()
             Handle(), nullptr, model_.Left, model_.Top, model_.Width, model_.Height, SWP_NOZORDER | SWP_NOACTIVATE);
         repaint();
     }
-    const Painted now = painted();
+    const auto now = model_.PaintedProperties();
     if (now == painted_)
         return;
     if (now.caption != painted_.caption)
@@ -73,7 +54,7 @@ void TGradientPanel::paint(HDC context)
 {
     if (picture_.Width() == 0 || picture_.Height() == 0)
         return;
-    const BITMAPINFO info = topDown(picture_.Width(), picture_.Height());
+    const BITMAPINFO info = TopDownDib(picture_.Width(), picture_.Height());
     ::SetDIBitsToDevice(context, 0, 0, static_cast<DWORD>(picture_.Width()), static_cast<DWORD>(picture_.Height()), 0,
         0, 0, static_cast<UINT>(picture_.Height()), picture_.Pixels().data(), &info, DIB_RGB_COLORS);
 }
@@ -85,9 +66,8 @@ void TGradientPanel::render()
     background_ = GdiObject<HBRUSH>();
     if (picture_.Width() == 0 || picture_.Height() == 0)
         return;
-    const BITMAPINFO info = topDown(picture_.Width(), picture_.Height());
     void* bits = nullptr;
-    GdiObject<HBITMAP> copy(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    GdiObject<HBITMAP> copy(CreateTopDownDibSection(picture_.Width(), picture_.Height(), &bits));
     if (!copy)
         return;
     std::copy(picture_.Pixels().begin(), picture_.Pixels().end(), static_cast<TColor*>(bits));

@@ -26,16 +26,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    struct Painted {
-        std::string caption;
-        TFont font;
-        TAlignment alignment {};
-        TBevelCut bevelOuter {};
-        TBevelCut bevelInner {};
-        int bevelWidth {};
-        bool operator==(const Painted&) const = default;
-    };
-    Painted painted() const;
     void render();
     void paint(HDC context);
     void repaint();
@@ -44,7 +34,7 @@ private:
 
     vespern::TGradientPanel& model_;
     GdiTextRenderer text_;
-    Painted painted_;
+    vespern::TGradientPanel::TPaintedProperties painted_; // as last painted
     PixelBuffer picture_ { 0, 0 };
     GdiObject<HBRUSH> background_;
     std::map<HWND, TColor> textColors_;

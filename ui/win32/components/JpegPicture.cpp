@@ -1,7 +1,7 @@
 #include "JpegPicture.h"
 
 #include "ComApartment.h"
-#include "platform/win32/ComPointer.h"
+#include "platform/ComPointer.h"
 
 #include <cstring>
 #include <olectl.h>

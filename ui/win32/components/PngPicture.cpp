@@ -1,26 +1,14 @@
 #include "PngPicture.h"
 
 #include "ComApartment.h"
-#include "platform/win32/ComPointer.h"
+#include "TopDownDib.h"
+#include "platform/ComPointer.h"
 
 #include <wincodec.h>
 
 namespace vespern::ui {
 
 namespace {
-
-// A top-down 32-bit DIB section and its pixels.
-HBITMAP createDibSection(int width, int height, void** bits)
-{
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-}
 
 ComPointer<IWICBitmapSource> decode(IWICImagingFactory& factory, const ResourceBytes& png)
 {
@@ -58,8 +46,8 @@ Picture PngPicture(int id)
     if (!source || FAILED(source->GetSize(&width, &height)) || width == 0 || height == 0)
         return {};
     void* bits = nullptr;
-    Picture picture(createDibSection(static_cast<int>(width), static_cast<int>(height), &bits), static_cast<int>(width),
-        static_cast<int>(height));
+    Picture picture(CreateTopDownDibSection(static_cast<int>(width), static_cast<int>(height), &bits),
+        static_cast<int>(width), static_cast<int>(height));
     if (!picture)
         return {};
     const UINT stride = width * 4;

@@ -22,8 +22,6 @@ public:
 
     explicit TTrayIconHandler(Receivers receivers);
 
-    UINT TaskbarRestartMessage() const { return taskbarRestart_; }
-
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 

@@ -1,3 +1,4 @@
+#include "platform/CodePageText.h"
 #include "platform/Win32Constants.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "support/TempUserDirs.h"
@@ -191,6 +192,69 @@ TEST(RegistryStore, AnUnreadableFileIsKeptAsideAtTheNextChangeAndReadsAsEmptyTil
     EXPECT_EQ(r.read(key, "start up"), std::string("1", 2));
 }
 
+// UTF-16LE bytes of a text; \uD800 alone (a lone surrogate) as the units of its escape.
+std::string Utf16Le(const std::string& text)
+{
+    std::string out;
+    for (const char16_t unit : Utf16FromCodePage(text)) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out;
+}
+
+// A file the registry editor exported and a person then edited, as ugly as such files get.
+TEST(RegistryStore, AHandEditedExportKeepsEveryLineAndItsFormAfterASave)
+{
+    Registry r;
+    const auto file = r.file("HKEY_CURRENT_USER");
+    const std::string loneSurrogate("\x00\xD8", 2);
+    const std::string exported = "\xFF\xFE"
+        + Utf16Le("Windows Registry Editor Version 5.00\r\n\r\n"
+                  "; caf\xC3\xA9 settings, by hand\r\n"
+                  "[HKEY_CURRENT_USER\\Software\\Hand]\r\n"
+                  "\"v\"=\"A value\"\r\n"
+                  "\"v\"=\"B value\"\r\n"
+                  "\"dup\"=\"1\"\r\n"
+                  "\"dup\"=\"1\"\r\n"
+                  "this line is odd\r\n"
+                  "\"path\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,00,00\r\n"
+                  "\"lone\"=hex(2):00,d8,41,00,00,00\r\n"
+                  "\"cut\"=hex:01,02,\\\r\n")
+        + Utf16Le("[HKEY_CURRENT_USER\\Software\\Next]\r\n"
+                  "\"after\"=\"2\"\r\n"
+                  "; a unit no text has: ")
+        + loneSurrogate + Utf16Le("\r\n");
+    WriteText(file, exported);
+    const HKey hand = r.open(w32::HkeyCurrentUser, "Software\\Hand");
+    EXPECT_EQ(r.read(hand, "v"), std::string("B value", 8)) << "the later line is read, as the editor imports it";
+    EXPECT_EQ(r.read(hand, "path"), std::string("%HOME%", 7));
+    EXPECT_EQ(r.read(hand, "cut"), std::nullopt) << "unfinished before the [key] line";
+    const HKey next = r.open(w32::HkeyCurrentUser, "Software\\Next");
+    EXPECT_EQ(r.read(next, "after"), std::string("2", 2)) << "the [key] line below a trailing \\ is a key";
+    EXPECT_EQ(r.read(hand, "after"), std::nullopt);
+
+    // An unrelated save: every byte stays, the new value comes below the key's last line.
+    ASSERT_EQ(r.platform.RegSetValueExA(next, "new", w32::RegSz, sz("3")), 0);
+    const std::string added = Utf16Le("\"new\"=\"3\"\r\n");
+    const std::size_t at = exported.find(Utf16Le("; a unit"));
+    EXPECT_EQ(ReadText(file), exported.substr(0, at) + added + exported.substr(at));
+
+    // A changed value changes its own line only: the one that is read.
+    ASSERT_EQ(r.platform.RegSetValueExA(hand, "v", w32::RegSz, sz("C value")), 0);
+    std::string expected = exported.substr(0, at) + added + exported.substr(at);
+    const std::string second = Utf16Le("\"v\"=\"B value\"\r\n");
+    expected.replace(expected.find(second), second.size(), Utf16Le("\"v\"=\"C value\"\r\n"));
+    EXPECT_EQ(ReadText(file), expected);
+    EXPECT_NE(expected.find(Utf16Le("\"v\"=\"A value\"\r\n")), std::string::npos);
+    EXPECT_EQ(r.read(hand, "v"), std::string("C value", 8));
+
+    // A deleted value loses every line it has, or an earlier one would come back.
+    ASSERT_EQ(r.platform.RegDeleteValueA(hand, "dup"), 0);
+    EXPECT_EQ(ReadText(file).find(Utf16Le("\"dup\"")), std::string::npos);
+    EXPECT_EQ(r.read(hand, "dup"), std::nullopt);
+}
+
 TEST(RegistryStore, ABadLineCostsOnlyThatLineAndIsKeptWithTheCommentsAtTheNextSave)
 {
     Registry r;
@@ -213,14 +277,8 @@ TEST(RegistryStore, ABadLineCostsOnlyThatLineAndIsKeptWithTheCommentsAtTheNextSa
         << r.errors[0];
 
     ASSERT_EQ(r.platform.RegSetValueExA(key, "program", w32::RegSz, sz("/usr/bin/true")), 0);
-    // The values in the form the registry editor writes, the rest as it was.
-    EXPECT_EQ(ReadText(file),
-        optionsHeader
-            + std::string("; my options, edited by hand\n"
-                          "\"start up\"=\"1\" ; on since the new laptop\n"
-                          "\"empty recycle bin\"=\"1\n"
-                          "\"stay on top\"=\"1\"\n"
-                          "\"program\"=\"/usr/bin/true\"\n\n"));
+    // Every line as it was, byte for byte, and the new value below the last line of its key.
+    EXPECT_EQ(ReadText(file), optionsHeader + lines + "\"program\"=\"/usr/bin/true\"\n");
     EXPECT_TRUE(r.keptAside("HKEY_CLASSES_ROOT").empty());
     EXPECT_EQ(r.notices.size(), 1u) << "our own save is no new version to tell about";
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace vespern::test {
 namespace {
 
@@ -145,14 +147,67 @@ TEST(RegFile, ReadsEveryFormOfTheRegistryEditor)
         EXPECT_EQ(key->findValue("gone"), nullptr);
         EXPECT_FALSE(parsed.hive.keyExists("Software\\Old"));
         expectStable(parsed);
-        // Written back in the file's own version, deletions included: they may delete what a
-        // later import of the file into the system registry still has.
+        // Written back as it was, deletions included: they may delete what a later import of
+        // the file into the system registry still has.
+        EXPECT_EQ(SerialiseRegFile(parsed.hive), bytes);
+    }
+}
+
+// Each form is written back in that form, also with lines changed and added: encoding and
+// byte-order mark, line ends, version.
+TEST(RegFile, EachFormStaysItsOwnThroughAChange)
+{
+    const std::string body = "[HKEY_CURRENT_USER\\K]\n\"text\"=\"old\"\n\"keep\" = \"as written\"\n";
+    auto crlf = [](std::string text) {
+        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+            text.insert(at, "\r");
+        return text;
+    };
+    const std::string v5 = "Windows Registry Editor Version 5.00\n\n";
+    const std::string v4 = "REGEDIT4\n\n";
+    struct Form {
+        const char* name;
+        std::string bytes;
+        RegFileForm form;
+    };
+    using E = RegFileForm::Encoding;
+    const std::vector<Form> forms = {
+        { "UTF-16LE, CRLF", utf16Le(crlf(v5 + body)), { E::Utf16Le, true, false } },
+        { "UTF-16LE, LF", utf16Le(v5 + body), { E::Utf16Le, false, false } },
+        { "UTF-8 with a byte-order mark, CRLF", "\xEF\xBB\xBF" + crlf(v5 + body), { E::Utf8WithMark, true, false } },
+        { "UTF-8, LF", v5 + body, { E::Utf8, false, false } },
+        { "REGEDIT4, CRLF", crlf(v4 + body), { E::Utf8, true, true } },
+        { "REGEDIT4, LF, no last line end", v4 + body.substr(0, body.size() - 1), { E::Utf8, false, true } },
+    };
+    for (const Form& form : forms) {
+        SCOPED_TRACE(form.name);
+        RegParseResult parsed = ParseRegFile(form.bytes, "HKEY_CURRENT_USER");
+        ASSERT_TRUE(parsed.ok()) << parsed.error;
+        EXPECT_EQ(parsed.hive.form(), form.form);
+        EXPECT_EQ(SerialiseRegFile(parsed.hive), form.bytes) << "unchanged, byte for byte";
+
+        parsed.hive.findKey("K")->setValue("text", w32::RegSz, sz("new"));
+        parsed.hive.findKey("K")->setValue("added", w32::RegDword, { 7, 0, 0, 0 });
+        parsed.hive.createKey("Fresh").setValue("path", w32::RegExpandSz, sz("%HOME%\\x"));
         const std::string written = SerialiseRegFile(parsed.hive);
-        const bool version4 = form.starts_with("REGEDIT4");
-        EXPECT_TRUE(written.starts_with(version4 ? "REGEDIT4\n\n" : "Windows Registry Editor Version 5.00\n\n"))
-            << written;
-        EXPECT_NE(written.find("\n\"gone\"=-\n"), std::string::npos) << written;
-        EXPECT_NE(written.find("\n[-HKEY_CURRENT_USER\\Software\\Old]\n"), std::string::npos) << written;
+        const RegParseResult again = ParseRegFile(written, "HKEY_CURRENT_USER");
+        ASSERT_TRUE(again.ok()) << again.error;
+        EXPECT_EQ(again.problemCount, 0u);
+        EXPECT_EQ(again.hive.form(), form.form);
+        EXPECT_TRUE(again.hive == parsed.hive) << written;
+        EXPECT_EQ(again.hive.findKey("Fresh")->findValue("path")->data, sz("%HOME%\\x"));
+        // The text of the file, one byte a character for the UTF-16 forms (all of it is ASCII).
+        std::string text;
+        const bool utf16 = form.form.encoding == E::Utf16Le;
+        for (std::size_t i = utf16                       ? 2
+                 : form.form.encoding == E::Utf8WithMark ? 3
+                                                         : 0;
+             i < written.size(); i += utf16 ? 2 : 1)
+            text += written[i];
+        EXPECT_NE(text.find("\"keep\" = \"as written\""), std::string::npos) << text;
+        const std::size_t lineEnds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+        const std::size_t returns = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
+        EXPECT_EQ(returns, form.form.crlf ? lineEnds : 0u) << text;
     }
 }
 
@@ -178,12 +233,13 @@ TEST(RegFile, NamesAreFoundInAnyCaseAndKeepTheirFirstSpelling)
 
 TEST(RegFile, DeletionsRemoveWhatStandsAboveThemAndKeepTheirLines)
 {
-    const RegParseResult parsed = parse("Windows Registry Editor Version 5.00\n\n"
-                                        "[HKEY_CURRENT_USER\\A]\n; about a\n\"a\"=\"1\" ; first\n\"b\"=\"2\"\n"
-                                        "[HKEY_CURRENT_USER\\A\\Sub\\Deep]\n\"c\"=\"3\"\n"
-                                        "[HKEY_CURRENT_USER\\Keep]\n\"k\"=\"4\"\n"
-                                        "; A goes\n[-HKEY_CURRENT_USER\\a]\n"
-                                        "[HKEY_CURRENT_USER\\A]\n\"late\"=\"5\"\n\"late\"=-\n\"late\"=\"6\"\n");
+    const std::string text = std::string("Windows Registry Editor Version 5.00\n\n"
+                                         "[HKEY_CURRENT_USER\\A]\n; about a\n\"a\"=\"1\" ; first\n\"b\"=\"2\"\n"
+                                         "[HKEY_CURRENT_USER\\A\\Sub\\Deep]\n\"c\"=\"3\"\n"
+                                         "[HKEY_CURRENT_USER\\Keep]\n\"k\"=\"4\"\n"
+                                         "; A goes\n[-HKEY_CURRENT_USER\\a]\n"
+                                         "[HKEY_CURRENT_USER\\A]\n\"late\"=\"5\"\n\"late\"=-\n\"late\"=\"6\"\n");
+    const RegParseResult parsed = parse(text);
     ASSERT_TRUE(parsed.ok()) << parsed.error;
     EXPECT_EQ(parsed.problemCount, 0u);
     EXPECT_FALSE(parsed.hive.keyExists("A\\Sub"));
@@ -192,10 +248,8 @@ TEST(RegFile, DeletionsRemoveWhatStandsAboveThemAndKeepTheirLines)
     ASSERT_NE(again, nullptr);
     ASSERT_EQ(again->values().size(), 1u);
     EXPECT_EQ(again->findValue("late")->data, sz("6"));
-    const std::string written = SerialiseRegFile(parsed.hive);
-    // The comments of the deleted key are not lost: they stay with the deletion.
-    EXPECT_NE(written.find("; A goes\n[-HKEY_CURRENT_USER\\a]\n; about a\n; first\n"), std::string::npos) << written;
-    EXPECT_NE(written.find("[HKEY_CURRENT_USER\\A]\n\"late\"=-\n\"late\"=\"6\"\n"), std::string::npos) << written;
+    // The lines of the deleted key are not lost: they stay where they stood, above the deletion.
+    EXPECT_EQ(SerialiseRegFile(parsed.hive), text);
     expectStable(parsed);
 }
 
@@ -228,20 +282,7 @@ TEST(RegFile, CommentsAndUnreadableLinesAreKeptInPlace)
     EXPECT_EQ(key->findValue("empty recycle bin"), nullptr);
     EXPECT_EQ(parsed.hive.findKey("other")->findValue("hideshutdown")->data, sz("0"));
 
-    const std::string written = SerialiseRegFile(parsed.hive);
-    EXPECT_EQ(written,
-        "Windows Registry Editor Version 5.00\n\n"
-        "; exported by hand\n\n"
-        "; the options\n"
-        "[HKEY_CURRENT_USER\\vespern\\setting] ; section note\n"
-        "\"start up\"=\"1\"\n"
-        "\"empty recycle bin\"=\"1\n"
-        "\"stay on top\"=\"1\"\n"
-        "  ; indented note\n"
-        "\"program\"=hex:zz\n"
-        "; a tail comment\n\n"
-        "[HKEY_CURRENT_USER\\other]\n"
-        "\"hideshutdown\"=\"0\"\n\n");
+    EXPECT_EQ(SerialiseRegFile(parsed.hive), text);
     expectStable(parsed);
 }
 
@@ -256,11 +297,11 @@ TEST(RegFile, ChangesKeepTheLinesAroundThem)
     ASSERT_TRUE(key->deleteValue("b"));
     EXPECT_EQ(SerialiseRegFile(parsed.hive),
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n"
-        "; about a\n\"a\"=\"changed\" ; note\nnot a value\n\"new\"=\"3\"\n\n");
+        "; about a\n\"a\"=\"changed\" ; note\nnot a value\n\"new\"=\"3\"\n");
     ASSERT_TRUE(key->deleteValue("a"));
     EXPECT_EQ(SerialiseRegFile(parsed.hive),
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n"
-        "; about a\n; note\nnot a value\n\"new\"=\"3\"\n\n");
+        "; about a\n; note\nnot a value\n\"new\"=\"3\"\n");
 }
 
 TEST(RegFile, EachUnreadableLineIsReportedWithItsNumberAndTheRestCounts)

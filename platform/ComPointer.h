@@ -1,6 +1,7 @@
 #pragma once
 
-// Owns one reference to a COM interface and releases it when it goes.
+// Owns one reference to a COM interface and releases it when it goes. Standard C++ only: the
+// Windows backend and the Windows views both hold COM references through it.
 
 #include <utility>
 
